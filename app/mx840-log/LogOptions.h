@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// What mx840-log was asked to do.
+struct LogOptions
+{
+    QString replayFile;
+    bool help = false;
+};
+
+extern const char kLogUsage[];
+
+// nullopt with `error` set when the arguments (without the program name) are not understood.
+std::optional<LogOptions> ParseLogOptions(const QStringList &arguments, QString *error);

@@ -1,0 +1,10 @@
+# MX840_SANITIZE=address builds everything with ASan+UBSan, =thread with TSan.
+if(MX840_SANITIZE STREQUAL "address")
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+elseif(MX840_SANITIZE STREQUAL "thread")
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+elseif(NOT MX840_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "MX840_SANITIZE must be empty, 'address' or 'thread', not '${MX840_SANITIZE}'")
+endif()

@@ -1,0 +1,88 @@
+#include "ReportReader.h"
+
+#include "ReportText.h"
+#include "app/ModuleState.h"
+#include "display/SegmentDecoder.h"
+
+namespace {
+
+constexpr int kFrameBytes = 27;
+constexpr int kProbeFrameBytes = 14;
+
+bool isDataCarrying(int countDigit)
+{
+    return countDigit >= 1 && countDigit <= 9;
+}
+
+} // namespace
+
+ReportReader::ReportReader(ModuleState &moduleState, ConnectionIndicator &connectionIndicator)
+    : state(moduleState), indicator(connectionIndicator)
+{}
+
+int ReportReader::countDigit(const quint8 *data, quint16 size)
+{
+    return size == 0 ? -1 : (data[0] & 0x0F);
+}
+
+void ReportReader::collectMeterBytes(const quint8 *data, quint16 size, int count)
+{
+    // Bytes the count names beyond the end of the report contribute nothing.
+    const int available = qMin(count, int(size) - 1);
+    for (int i = 1; i <= available; ++i)
+        appendHexByte(state.FrameHex, data[i]);
+}
+
+// Keeps the low digit of each of the first `nibbleCount` collected bytes and
+// returns the collector to idle.
+void ReportReader::closeFrame(int nibbleCount)
+{
+    const int bytes = qMin(nibbleCount, int(state.FrameHex.size() / 2));
+    state.FrameNibbles.resize(bytes);
+    for (int i = 0; i < bytes; ++i)
+        state.FrameNibbles[i] = state.FrameHex[2 * i + 1];
+    state.FrameHex.clear();
+    state.FrameCollecting = false;
+}
+
+std::optional<QByteArray> ReportReader::Read618(quint8, const quint8 *Data, quint16 Size)
+{
+    const int count = countDigit(Data, Size);
+    if (Size > 0)
+        ++state.ReportCount;
+
+    if (isDataCarrying(count)) {
+        state.ReportCount = 0;
+        indicator.showCONokN();
+        state.WatchdogTicks = 0;
+        state.FrameCollecting = true;
+        collectMeterBytes(Data, Size, count);
+        return std::nullopt;
+    }
+    if (!state.FrameCollecting)
+        return std::nullopt;
+
+    closeFrame(kFrameBytes);
+    // The frame text is the low digits of frame bytes 2..27; it ends in "DA".
+    const QByteArray &nibbles = state.FrameNibbles;
+    if (nibbles.size() < kFrameBytes || nibbles[25] != 'D' || nibbles[26] != 'A')
+        return std::nullopt;
+    return DecodeSegmentFrame(nibbles.mid(1, kFrameBytes - 1));
+}
+
+std::optional<QByteArray> ReportReader::ReadProbe(quint8 ReportID, const quint8 *Data, quint16 Size)
+{
+    const int count = countDigit(Data, Size);
+    if (Size > 0)
+        ++state.ReportCount;
+
+    if (isDataCarrying(count)) {
+        state.ReportCount = 0;
+        state.FrameCollecting = true;
+        collectMeterBytes(Data, Size, count);
+        return ReportText(ReportID, Data, Size);
+    }
+    if (state.FrameCollecting)
+        closeFrame(kProbeFrameBytes);
+    return std::nullopt;
+}

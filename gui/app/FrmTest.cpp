@@ -1,0 +1,400 @@
+#include "FrmTest.h"
+
+#include "locale/SystemLocale.h"
+#include "widgets/ButtonGlyphs.h"
+#include "widgets/Panel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QChartView>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+QFont arialPixels(int pixels, bool bold)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+QFont arialPoints(int points)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSize(points);
+    return font;
+}
+
+Panel *buttonPanel(QWidget *parent, const QString &caption, const QFont &font, const QRect &geometry)
+{
+    auto *panel = new Panel(parent, Panel::Bevel::Raised);
+    panel->setCaption(caption);
+    panel->setFont(font);
+    panel->setCaptionColor(Qt::black);
+    panel->setCursor(Qt::PointingHandCursor);
+    panel->setGeometry(geometry);
+    return panel;
+}
+
+QToolButton *pictureButton(QWidget *parent, const QIcon &glyph, const QString &hint, const QRect &geometry)
+{
+    auto *button = new QToolButton(parent);
+    button->setIcon(glyph);
+    button->setToolTip(hint);
+    button->setAutoRaise(true);
+    button->setGeometry(geometry);
+    return button;
+}
+
+QAction *menuItem(QMenu *menu, const QString &caption, const char *objectName)
+{
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(objectName));
+    return action;
+}
+
+QAction *separator(QMenu *menu, const char *objectName)
+{
+    QAction *action = menu->addSeparator();
+    action->setObjectName(QLatin1String(objectName));
+    return action;
+}
+
+QAction *checkItem(QMenu *menu, const QString &caption, const char *objectName)
+{
+    QAction *action = menuItem(menu, caption, objectName);
+    action->setCheckable(true);
+    return action;
+}
+
+} // namespace
+
+TFrmTest::TFrmTest(QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("FrmTest"));
+    setWindowTitle(QStringLiteral("KX840 Interface Software Ver1.00"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+
+    createClientArea();
+    createHiddenControls();
+    createMenus();
+    createTimers();
+
+    // The client area is fixed; the window is exactly the menu bar plus it.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    layout()->activate();
+    FormCreate();
+    centreOnDesktop();
+}
+
+TFrmTest::~TFrmTest() = default;
+
+void TFrmTest::FormCreate()
+{
+    SysDecimalSep = SystemDecimalSeparator();
+    set10k->setChecked(true);
+    state.FollowLastPage = true;
+    RepeatSet->setChecked(true);
+    state.PortSelection = 5;
+    setWindowTitle(QStringLiteral("MX840 Interface Software V2.01"));
+}
+
+void TFrmTest::createClientArea()
+{
+    client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(ClientWidth, ClientHeight);
+    QFont baseFont(QStringLiteral("MS Sans Serif"));
+    baseFont.setPointSize(8);
+    baseFont.setUnderline(true);
+    client->setFont(baseFont);
+    setCentralWidget(client);
+
+    Panel2 = buttonPanel(client, QStringLiteral("CONNECT"), arialPixels(16, true), {476, 4, 117, 29});
+    Panel3 = buttonPanel(client, QStringLiteral("EXIT"), arialPixels(19, true), {596, 4, 87, 29});
+    connect(Panel3, &Panel::clicked, this, &TFrmTest::Panel3Click);
+
+    Panel9 = new Panel(client, Panel::Bevel::Lowered);
+    Panel9->setGeometry(0, 34, 313, 205);
+
+    PBar2 = new QProgressBar(client);
+    PBar2->setGeometry(2, 241, 311, 17);
+    PBar2->setTextVisible(false);
+    PBar2->setValue(0);
+
+    createRecordPanel();
+
+    DBGrid1 = new QTableView(client);
+    DBGrid1->setGeometry(2, 288, 311, 201);
+
+    KD = new Panel(client, Panel::Bevel::Raised);
+    KD->setGeometry(312, 34, 369, 157);
+
+    // SetFeature can take the keyboard focus, but the chart covers it.
+    SetFeature = new QPushButton(QStringLiteral("SetFeature"), client);
+    SetFeature->setGeometry(330, 400, 75, 25);
+
+    Chtshow = new QChartView(client);
+    Chtshow->setGeometry(314, 192, 371, 297);
+}
+
+void TFrmTest::createRecordPanel()
+{
+    Panel7 = new Panel(client, Panel::Bevel::Lowered);
+    Panel7->setGeometry(2, 256, 311, 31);
+    const QFont font = arialPoints(8);
+
+    RepeatSet = new QCheckBox(QStringLiteral("Repeat"), Panel7);
+    RepeatSet->setFont(font);
+    RepeatSet->setGeometry(3, 5, 54, 20);
+
+    RecordSI = new QCheckBox(QStringLiteral("Sampling Interval          'S"), Panel7);
+    RecordSI->setFont(font);
+    RecordSI->setGeometry(56, 4, 141, 21);
+
+    // The edit lies over the run of blanks in the check box's caption.
+    RecordSITime = new QLineEdit(QStringLiteral("10"), Panel7);
+    RecordSITime->setFont(font);
+    RecordSITime->setGeometry(156, 4, 25, 22);
+
+    SpeedButton1 = pictureButton(Panel7, ButtonGlyphs::save(), QStringLiteral("Save Data"), {198, 4, 25, 21});
+    SpeedButton2 = pictureButton(Panel7, ButtonGlyphs::remove(), QStringLiteral("Delete Data"), {224, 4, 25, 21});
+    SpeedButton3 = pictureButton(Panel7, ButtonGlyphs::open(), QStringLiteral("Open Data"), {250, 4, 25, 21});
+    MajPrint = pictureButton(Panel7, ButtonGlyphs::print(), QStringLiteral("Print Data"), {276, 4, 27, 21});
+    SpeedButton5 = pictureButton(Panel7, ButtonGlyphs::save(), QStringLiteral("Store Data"), {282, 4, 25, 21});
+    SpeedButton5->hide();
+}
+
+void TFrmTest::createHiddenControls()
+{
+    USBCon = new QToolButton(client);
+    USBCon->setText(QStringLiteral("USB Connect"));
+    USBCon->setCheckable(true);
+    USBCon->hide();
+
+    ReadBtn = new QToolButton(client);
+    ReadBtn->setText(QStringLiteral("Read"));
+    ReadBtn->hide();
+
+    DevListBox = new QListWidget(client);
+    DevListBox->hide();
+    HistoryListBox = new QListWidget(client);
+    HistoryListBox->hide();
+
+    Panel1 = new Panel(client, Panel::Bevel::Lowered);
+    Panel1->setCaption(QStringLiteral("USB"));
+    Panel1->setCursor(Qt::PointingHandCursor);
+    Panel1->setGeometry(24, 0, 89, 29);
+    Panel1->hide();
+
+    Label5 = new QLabel(client);
+    Label5->hide();
+
+    // Leftovers of a store panel, placed below the client area: never on screen.
+    Label6 = new QLabel(QStringLiteral(" STORE DATA :"), client);
+    Label6->setGeometry(4, 500, 80, 16);
+    SpeedButton4 = pictureButton(client, ButtonGlyphs::open(), QString(), {90, 496, 25, 21});
+    SpeedButton6 = pictureButton(client, ButtonGlyphs::print(), QString(), {116, 496, 25, 21});
+    SpeedButton7 = pictureButton(client, ButtonGlyphs::print(), QString(), {142, 496, 25, 21});
+    SpeedButton8 = pictureButton(client, ButtonGlyphs::save(), QString(), {168, 496, 25, 21});
+    SpeedButton9 = pictureButton(client, ButtonGlyphs::remove(), QString(), {194, 496, 25, 21});
+
+    auto *storeColumns = new QStandardItemModel(0, 6, this);
+    storeColumns->setHorizontalHeaderLabels({QStringLiteral("SNo"), QStringLiteral("STime"), QStringLiteral("SValue"),
+                                             QStringLiteral("SUnit"), QStringLiteral("SV_Range"),
+                                             QStringLiteral("SI_Range")});
+    DBGrid2 = new QTableView(client);
+    DBGrid2->setModel(storeColumns);
+    DBGrid2->setGeometry(2, 520, 441, 200);
+}
+
+void TFrmTest::createMenus()
+{
+    QMenuBar *MainMenu1 = menuBar();
+
+    fileMenu = MainMenu1->addMenu(QStringLiteral("File"));
+    New = menuItem(fileMenu, QStringLiteral("  New"), "New");
+    Open = menuItem(fileMenu, QStringLiteral("  Open"), "Open");
+    Save_as = menuItem(fileMenu, QStringLiteral("  Save As..."), "Save_as");
+    N1 = separator(fileMenu, "N1");
+    print = menuItem(fileMenu, QStringLiteral("  Print"), "print");
+    N2 = separator(fileMenu, "N2");
+    miExit = menuItem(fileMenu, QStringLiteral("   Exit"), "miExit");
+    connect(miExit, &QAction::triggered, this, &TFrmTest::miExitClick);
+
+    Comset = MainMenu1->addMenu(QStringLiteral("ComSet"));
+    Comset->setObjectName(QStringLiteral("Comset"));
+    Comset->menuAction()->setVisible(false);
+    COM = Comset->addMenu(QStringLiteral(" COM"));
+    COM->setObjectName(QStringLiteral("COM"));
+    const std::array<void (TFrmTest::*)(), 4> comHandlers{&TFrmTest::COM1Click, &TFrmTest::COM2Click,
+                                                          &TFrmTest::COM3Click, &TFrmTest::COM4Click};
+    for (int n = 1; n <= 4; ++n) {
+        const QString caption = QStringLiteral("COM%1").arg(n);
+        QAction *item = checkItem(COM, caption, caption.toLatin1().constData());
+        connect(item, &QAction::triggered, this, comHandlers[n - 1]);
+        COMItems[n - 1] = item;
+    }
+    N4 = separator(Comset, "N4");
+    USB = checkItem(Comset, QStringLiteral(" USB"), "USB");
+    connect(USB, &QAction::triggered, this, &TFrmTest::USBClick);
+
+    graphMenu = MainMenu1->addMenu(QStringLiteral("Graph"));
+    Savepicture = menuItem(graphMenu, QStringLiteral(" Save Whole"), "Savepicture");
+    Move = graphMenu->addMenu(QStringLiteral(" GoTo"));
+    Move->setObjectName(QStringLiteral("Move"));
+    FirstP = menuItem(Move, QStringLiteral("First"), "FirstP");
+    NextP = menuItem(Move, QStringLiteral("Next"), "NextP");
+    LastP = menuItem(Move, QStringLiteral("Last"), "LastP");
+    PrivousP = menuItem(Move, QStringLiteral("Privous"), "PrivousP");
+    FillP = checkItem(graphMenu, QStringLiteral(" Fill"), "FillP");
+    FillP->setChecked(true);
+    ClearP = menuItem(graphMenu, QStringLiteral(" Clear"), "ClearP");
+
+    recordMenu = MainMenu1->addMenu(QStringLiteral("Record"));
+    SaveR = menuItem(recordMenu, QStringLiteral(" Save"), "SaveR");
+    RecSet = recordMenu->addMenu(QStringLiteral(" RecordSet"));
+    RecSet->setObjectName(QStringLiteral("RecSet"));
+    set1k = checkItem(RecSet, QStringLiteral("1000"), "set1k");
+    set5k = checkItem(RecSet, QStringLiteral("5000"), "set5k");
+    set10k = checkItem(RecSet, QStringLiteral("10000"), "set10k");
+    set50k = checkItem(RecSet, QStringLiteral("50000"), "set50k");
+    set100k = checkItem(RecSet, QStringLiteral("100000"), "set100k");
+    setlimit = checkItem(RecSet, QStringLiteral("Limitless"), "setlimit");
+    ClearR = menuItem(recordMenu, QStringLiteral(" Clear All"), "ClearR");
+    ClearR->setVisible(false);
+    SearchR = menuItem(recordMenu, QStringLiteral(" Search"), "SearchR");
+    SearchR->setVisible(false);
+
+    aboutMenu = MainMenu1->addMenu(QStringLiteral("About"));
+    aboutMenu->menuAction()->setVisible(false);
+    HELP1 = menuItem(aboutMenu, QStringLiteral("  Help      F1"), "HELP1");
+    N3 = separator(aboutMenu, "N3");
+    About2 = menuItem(aboutMenu, QStringLiteral("  About..."), "About2");
+    About2->setVisible(false);
+}
+
+void TFrmTest::createTimers()
+{
+    ConTimer = new QTimer(this);
+    ConTimer->setInterval(1000);
+    SampInterTime = new QTimer(this);
+    SampInterTime->setInterval(1000);
+    FlashTime = new QTimer(this);
+    FlashTime->setInterval(300);
+    ConTimer->start();
+    SampInterTime->start();
+}
+
+void TFrmTest::centreOnDesktop()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+void TFrmTest::Read618(THidDevice *, quint8 ReportID, const quint8 *Data, quint16 Size)
+{
+    if (const std::optional<QByteArray> displayText = reportReader.Read618(ReportID, Data, Size)) {
+        ShowData618(*displayText);
+        FlashTime->stop();
+    }
+    refreshConnectionIndicator();
+}
+
+void TFrmTest::ReadProbe(THidDevice *, quint8 ReportID, const quint8 *Data, quint16 Size)
+{
+    if (const std::optional<QByteArray> line = reportReader.ReadProbe(ReportID, Data, Size)) {
+        HistoryListBox->addItem(QString::fromLatin1(*line));
+        HistoryListBox->setCurrentRow(HistoryListBox->count() - 1);
+    }
+}
+
+void TFrmTest::ShowData618(const QByteArray &)
+{
+    indicator.showCONok();
+    refreshConnectionIndicator();
+}
+
+void TFrmTest::refreshConnectionIndicator()
+{
+    // The indicator icons come with the virtual LCD; until then only the state moves.
+}
+
+void TFrmTest::miExitClick()
+{
+    endProgram();
+}
+
+void TFrmTest::Panel3Click()
+{
+    endProgram();
+}
+
+void TFrmTest::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    endProgram();
+}
+
+// Ends the event loop. Recorded rows are discarded without asking.
+void TFrmTest::endProgram()
+{
+    QCoreApplication::quit();
+}
+
+// The port handlers run when their item is triggered (clicked); by then the
+// checkable item has already toggled its own check mark.
+void TFrmTest::selectComPort(int n)
+{
+    for (int i = 1; i <= 4; ++i) {
+        if (i != n)
+            COMItems[i - 1]->setChecked(false);
+    }
+    state.PortSelection = qint8(n);
+    Panel1->setCaption(QStringLiteral("COM%1").arg(n));
+}
+
+void TFrmTest::COM1Click()
+{
+    selectComPort(1);
+}
+void TFrmTest::COM2Click()
+{
+    selectComPort(2);
+}
+void TFrmTest::COM3Click()
+{
+    selectComPort(3);
+}
+void TFrmTest::COM4Click()
+{
+    selectComPort(4);
+}
+
+void TFrmTest::USBClick()
+{
+    for (QAction *item : COMItems)
+        item->setChecked(false);
+    state.PortSelection = 5;
+    Panel1->setCaption(QStringLiteral("USB"));
+}

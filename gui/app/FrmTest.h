@@ -1,0 +1,157 @@
+#pragma once
+
+#include "app/ModuleState.h"
+#include "display/ConnectionIndicator.h"
+#include "link/ReportReader.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <array>
+
+class Panel;
+class QAction;
+class QChartView;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QTableView;
+class QTimer;
+class QToolButton;
+class THidDevice;
+
+// The main window. Its controls keep the names the rest of the program uses for
+// them; its handlers take the event, call core and put the answer on screen.
+class TFrmTest : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    static constexpr int ClientWidth = 687;
+    static constexpr int ClientHeight = 492;
+
+    explicit TFrmTest(QWidget *parent = nullptr);
+    ~TFrmTest() override;
+
+    // The module state, and the fields the main window adds to it.
+    ModuleState state;
+    QString SysDecimalSep;
+
+    // Input-report handlers; called on the GUI thread once per report.
+    void Read618(THidDevice *HidDev, quint8 ReportID, const quint8 *Data, quint16 Size);
+    void ReadProbe(THidDevice *HidDev, quint8 ReportID, const quint8 *Data, quint16 Size);
+    void ShowData618(const QByteArray &displayText);
+
+    const ConnectionIndicator &connectionIndicator() const { return indicator; }
+
+    // Shell handlers
+    void miExitClick();
+    void Panel3Click();
+    void COM1Click();
+    void COM2Click();
+    void COM3Click();
+    void COM4Click();
+    void USBClick();
+
+    // Controls of the client area
+    QWidget *client = nullptr;
+    Panel *Panel2 = nullptr; // "CONNECT"
+    Panel *Panel3 = nullptr; // "EXIT"
+    Panel *Panel9 = nullptr; // virtual LCD
+    QProgressBar *PBar2 = nullptr;
+    Panel *Panel7 = nullptr; // record panel
+    QCheckBox *RepeatSet = nullptr;
+    QCheckBox *RecordSI = nullptr;
+    QLineEdit *RecordSITime = nullptr;
+    QToolButton *SpeedButton1 = nullptr;
+    QToolButton *SpeedButton2 = nullptr;
+    QToolButton *SpeedButton3 = nullptr;
+    QToolButton *MajPrint = nullptr;
+    QToolButton *SpeedButton5 = nullptr;
+    QTableView *DBGrid1 = nullptr;
+    Panel *KD = nullptr; // dial
+    QChartView *Chtshow = nullptr;
+
+    // Controls that are never seen: state holders of the link, and leftovers
+    // placed below the client area.
+    QToolButton *USBCon = nullptr;
+    QToolButton *ReadBtn = nullptr;
+    QPushButton *SetFeature = nullptr;
+    QListWidget *DevListBox = nullptr;
+    QListWidget *HistoryListBox = nullptr;
+    Panel *Panel1 = nullptr; // port selection
+    QLabel *Label5 = nullptr;
+    QLabel *Label6 = nullptr;
+    QToolButton *SpeedButton4 = nullptr;
+    QToolButton *SpeedButton6 = nullptr;
+    QToolButton *SpeedButton7 = nullptr;
+    QToolButton *SpeedButton8 = nullptr;
+    QToolButton *SpeedButton9 = nullptr;
+    QTableView *DBGrid2 = nullptr;
+
+    // Menu bar MainMenu1
+    QMenu *fileMenu = nullptr;
+    QAction *New = nullptr;
+    QAction *Open = nullptr;
+    QAction *Save_as = nullptr;
+    QAction *N1 = nullptr;
+    QAction *print = nullptr;
+    QAction *N2 = nullptr;
+    QAction *miExit = nullptr;
+    QMenu *Comset = nullptr;
+    QMenu *COM = nullptr;
+    std::array<QAction *, 4> COMItems{}; // COM1..COM4
+    QAction *N4 = nullptr;
+    QAction *USB = nullptr;
+    QMenu *graphMenu = nullptr;
+    QAction *Savepicture = nullptr;
+    QMenu *Move = nullptr;
+    QAction *FirstP = nullptr;
+    QAction *NextP = nullptr;
+    QAction *LastP = nullptr;
+    QAction *PrivousP = nullptr;
+    QAction *FillP = nullptr;
+    QAction *ClearP = nullptr;
+    QMenu *recordMenu = nullptr;
+    QAction *SaveR = nullptr;
+    QMenu *RecSet = nullptr;
+    QAction *set1k = nullptr;
+    QAction *set5k = nullptr;
+    QAction *set10k = nullptr;
+    QAction *set50k = nullptr;
+    QAction *set100k = nullptr;
+    QAction *setlimit = nullptr;
+    QAction *ClearR = nullptr;
+    QAction *SearchR = nullptr;
+    QMenu *aboutMenu = nullptr;
+    QAction *HELP1 = nullptr;
+    QAction *N3 = nullptr;
+    QAction *About2 = nullptr;
+
+    // Timers
+    QTimer *ConTimer = nullptr;
+    QTimer *SampInterTime = nullptr;
+    QTimer *FlashTime = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void FormCreate();
+    void createClientArea();
+    void createRecordPanel();
+    void createHiddenControls();
+    void createMenus();
+    void createTimers();
+    void centreOnDesktop();
+    void selectComPort(int n);
+    void endProgram();
+    void refreshConnectionIndicator();
+
+    ConnectionIndicator indicator;
+    ReportReader reportReader{state, indicator};
+};

@@ -1,0 +1,22 @@
+#include "Windows.h"
+
+#include "app/FrmTest.h"
+#include "dialogs/AuxiliaryWindows.h"
+#include "reports/FrmPrint.h"
+
+Windows::Windows()
+    : FrmTest(std::make_unique<TFrmTest>())
+    , FrmAbout(std::make_unique<TFrmAbout>())
+    , Frmprint(std::make_unique<TFrmprint>())
+    , Frmstore(std::make_unique<TFrmstore>())
+    , Frmsearch(std::make_unique<TFrmsearch>())
+{}
+
+Windows::~Windows()
+{
+    Frmsearch.reset();
+    Frmstore.reset();
+    Frmprint.reset();
+    FrmAbout.reset();
+    FrmTest.reset();
+}

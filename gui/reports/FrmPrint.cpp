@@ -1,0 +1,9 @@
+#include "FrmPrint.h"
+
+#include "dialogs/AuxiliaryWindows.h"
+
+TFrmprint::TFrmprint(QWidget *parent) : QDialog(parent)
+{
+    setUpFixedDialog(this, "Frmprint", QStringLiteral("Print Style"), {290, 233});
+    ReportPictureFile.clear();
+}

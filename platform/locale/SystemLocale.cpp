@@ -1,0 +1,63 @@
+#include "SystemLocale.h"
+
+#include <QFile>
+#include <QHash>
+#include <QLocale>
+
+namespace {
+
+// Variables of a shell-style "NAME=value" file; quotes around values removed.
+QHash<QString, QString> readAssignments(const QString &path)
+{
+    QHash<QString, QString> values;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return values;
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine(4096)).trimmed();
+        if (line.isEmpty() || line.startsWith(u'#'))
+            continue;
+        const qsizetype equals = line.indexOf(u'=');
+        if (equals <= 0)
+            continue;
+        QString value = line.mid(equals + 1).trimmed();
+        if (value.size() >= 2 && (value.startsWith(u'"') || value.startsWith(u'\'')) && value.endsWith(value.front()))
+            value = value.mid(1, value.size() - 2);
+        values.insert(line.left(equals).trimmed(), value);
+    }
+    return values;
+}
+
+} // namespace
+
+QString SystemLocaleName(const QString &categoryVariable, const QStringList &configFiles)
+{
+    for (const QString &path : configFiles) {
+        const QHash<QString, QString> values = readAssignments(path);
+        for (const QString &name : {QStringLiteral("LC_ALL"), categoryVariable, QStringLiteral("LANG")}) {
+            const QString value = values.value(name);
+            if (!value.isEmpty())
+                return value;
+        }
+    }
+    return {};
+}
+
+QString DecimalSeparatorOfLocale(const QString &localeName)
+{
+    // "de_DE.UTF-8@euro" -> "de_DE"
+    QString base = localeName.section(u'.', 0, 0).section(u'@', 0, 0);
+    if (base.isEmpty())
+        return {};
+    if (base == u"C" || base == u"POSIX")
+        return QStringLiteral(".");
+    const QLocale locale(base);
+    if (locale.language() == QLocale::C)
+        return {}; // no locale data for this name
+    return locale.decimalPoint();
+}
+
+QString SystemDecimalSeparator()
+{
+    return DecimalSeparatorOfLocale(SystemLocaleName(QStringLiteral("LC_NUMERIC")));
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The system default locale of the machine: the locale configured for the whole
+// system (/etc/default/locale, /etc/locale.conf), not the user's environment.
+
+// Name of the system default locale for LC_NUMERIC-like queries, read from the
+// first of `configFiles` that sets LC_ALL, the category variable or LANG
+// (in that order of precedence). Empty when none does.
+QString SystemLocaleName(const QString &categoryVariable,
+                         const QStringList &configFiles = {QStringLiteral("/etc/default/locale"),
+                                                           QStringLiteral("/etc/locale.conf")});
+
+// The decimal separator of the system default locale; empty when the query fails
+// (no configured locale, or a name no locale data is known for).
+QString SystemDecimalSeparator();
+QString DecimalSeparatorOfLocale(const QString &localeName);

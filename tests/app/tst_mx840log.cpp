@@ -1,0 +1,90 @@
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run runLog(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(qEnvironmentVariable("MX840_LOG"), arguments);
+    process.waitForFinished(60000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
+            process.readAllStandardError()};
+}
+
+QString writeFile(const QTemporaryDir &dir, const QByteArray &text)
+{
+    const QString path = dir.filePath(QStringLiteral("replay.txt"));
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(text);
+    return path;
+}
+
+// One frame showing "00000" (no point), cut the way the cable sends it.
+const QByteArray kFrameReports = "R 00  F7 30 37 3B 37 3B 37 3B \n"
+                                 "R 00  f7 37 3b 37 3b 30 30 30\n" // lower case, no trailing blank
+                                 "R 00  F7 30 30 30 30 30 30 30 \n"
+                                 "R 00  F6 30 30 30 31 0D 0A 00 \n"
+                                 "R 00  F0 00 00 00 00 00 00 00 \n";
+
+} // namespace
+
+class TestMx840Log : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void replayPrintsEveryShownFrame();
+    void failures_data();
+    void failures();
+};
+
+void TestMx840Log::replayPrintsEveryShownFrame()
+{
+    QTemporaryDir dir;
+    QByteArray text = "# two frames, a tick between them\n\n" + kFrameReports + "tick\n" + kFrameReports;
+    const Run run = runLog({QStringLiteral("--replay"), writeFile(dir, text)});
+    QCOMPARE(run.err, QByteArray());
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, QByteArray("000005GGGGG50001DA\n000005GGGGG50001DA\n"));
+}
+
+void TestMx840Log::failures_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("malformed line") << QStringList{"--replay", "FILE"} << QByteArray("tick\n\nR 00  F7 3\n")
+                                    << "line 3:";
+    QTest::newRow("missing file") << QStringList{"--replay", "DIR/none.txt"} << QByteArray() << "cannot read";
+    QTest::newRow("directory") << QStringList{"--replay", "DIR"} << QByteArray() << "cannot read";
+    QTest::newRow("no arguments") << QStringList{} << QByteArray() << "Usage:";
+    QTest::newRow("unknown argument") << QStringList{"--frobnicate"} << QByteArray() << "unknown argument";
+    QTest::newRow("replay without file") << QStringList{"--replay"} << QByteArray() << "needs a file";
+}
+
+void TestMx840Log::failures()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, file);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, file);
+    for (QString &argument : arguments)
+        argument = argument == u"FILE" ? path : argument.replace(QStringLiteral("DIR"), dir.path());
+    const Run run = runLog(arguments);
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY2(QString::fromLocal8Bit(run.err).contains(message), run.err.constData());
+}
+
+QTEST_APPLESS_MAIN(TestMx840Log)
+#include "tst_mx840log.moc"

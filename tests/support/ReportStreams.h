@@ -1,0 +1,44 @@
+#pragma once
+
+#include "display/SegmentDecoder.h"
+#include "link/MeterFrame.h"
+#include "link/ReportReader.h"
+
+#include <QByteArray>
+#include <QList>
+
+// Helpers that build the cable's report streams for a display image and feed
+// them through a report handler.
+namespace ReportStreams {
+
+// A plain image: main digits "12345" (left to right) with the point after the
+// given digit from the left (0 for none), small digits blank, flags as given.
+inline LcdImage image(const QByteArray &mainLeftToRight, int pointAfter = 0, std::array<quint8, 4> flags = {0, 0, 0, 1})
+{
+    LcdImage result;
+    for (int i = 0; i < 5; ++i) {
+        const int fromLeft = 5 - i; // mainCodes[0] is the rightmost digit
+        result.mainCodes[i] = SegmentCodeOf(mainLeftToRight.at(fromLeft - 1), fromLeft == pointAfter);
+    }
+    result.flagDigits = flags;
+    return result;
+}
+
+inline QList<QByteArray> reportsFor(const LcdImage &lcd, quint8 highNibble = 0x3)
+{
+    return SplitIntoReports(EncodeMeterFrame(lcd, highNibble));
+}
+
+// Feeds every report to Read618 and returns the display texts it passed on.
+inline QList<QByteArray> feed(ReportReader &reader, const QList<QByteArray> &reports, quint8 reportId = 0)
+{
+    QList<QByteArray> shown;
+    for (const QByteArray &report : reports) {
+        const auto *data = reinterpret_cast<const quint8 *>(report.constData());
+        if (auto text = reader.Read618(reportId, data, quint16(report.size())))
+            shown.append(*text);
+    }
+    return shown;
+}
+
+} // namespace ReportStreams

@@ -35,11 +35,13 @@ std::optional<ReplayStep> refuse(QString *why, const QString &text)
     return std::nullopt;
 }
 
-QByteArray withoutLineEnd(QByteArray line)
+// The longest line a report can be written as, with room for a line end.
+constexpr qsizetype kMaxLineLength = 6 + 3 * kMaxReportData + 2;
+
+void chopLineEnd(QByteArray &line)
 {
     while (!line.isEmpty() && (line.endsWith('\n') || line.endsWith('\r')))
         line.chop(1);
-    return line;
 }
 
 } // namespace
@@ -50,8 +52,9 @@ std::optional<ReplayStep> ParseReportLine(const QByteArray &line, QString *why)
     if (!line.startsWith("R "))
         return refuse(why, QStringLiteral("expected a report line starting with \"R \" or \"tick\""));
     const std::optional<quint8> reportId = hexByteAt(line, 2);
-    const bool noData = line.size() <= 6 && line.mid(4).count(' ') == line.size() - 4;
-    if (!reportId || (!noData && !line.mid(4).startsWith("  ")))
+    const QByteArrayView afterId = QByteArrayView(line).sliced(qMin<qsizetype>(4, line.size()));
+    const bool noData = afterId.size() <= 2 && afterId.count(' ') == afterId.size();
+    if (!reportId || (!noData && !afterId.startsWith("  ")))
         return refuse(why,
                       QStringLiteral("expected two hexadecimal digits of the report ID and two blanks after \"R \""));
 
@@ -59,6 +62,7 @@ std::optional<ReplayStep> ParseReportLine(const QByteArray &line, QString *why)
     step.reportId = *reportId;
     if (noData)
         return step;
+    step.data.reserve((line.size() - 4) / 3);
     for (qsizetype at = 6; at < line.size(); at += 3) {
         const std::optional<quint8> byte = hexByteAt(line, at);
         if (!byte)
@@ -74,11 +78,33 @@ std::optional<ReplayStep> ParseReportLine(const QByteArray &line, QString *why)
 ReplayReader::ReplayReader(QIODevice &device) : input(device)
 {}
 
+// Reads one line into `line`, reusing its buffer. False at a line too long to be a report.
+bool ReplayReader::readLine()
+{
+    line.resize(0);
+    char chunk[4096];
+    while (line.size() <= kMaxLineLength) {
+        const qint64 n = input.readLine(chunk, sizeof chunk);
+        if (n <= 0)
+            break;
+        line.append(chunk, n);
+        if (chunk[n - 1] == '\n')
+            break;
+    }
+    if (line.size() > kMaxLineLength)
+        return false;
+    chopLineEnd(line);
+    return true;
+}
+
 std::optional<ReplayStep> ReplayReader::next()
 {
     while (!input.atEnd()) {
         ++lineNo;
-        line = withoutLineEnd(input.readLine());
+        if (!readLine()) {
+            errorText = QStringLiteral("line %1: too long to be a report").arg(lineNo);
+            return std::nullopt;
+        }
         if (line.isEmpty() || line.startsWith('#'))
             continue;
         if (line == "tick")

@@ -30,6 +30,8 @@ public:
     qint64 lineNumber() const { return lineNo; }
 
 private:
+    bool readLine();
+
     QIODevice &input;
     qint64 lineNo = 0;
     QString errorText;

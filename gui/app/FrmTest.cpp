@@ -2,6 +2,7 @@
 
 #include "locale/SystemLocale.h"
 #include "widgets/ButtonGlyphs.h"
+#include "widgets/CompactCheckBoxStyle.h"
 #include "widgets/Panel.h"
 
 #include <QAction>
@@ -25,19 +26,21 @@
 
 namespace {
 
+// Fonts are given in pixels so that nothing scales with the screen's
+// resolution; a size in points is taken at 96 dots per inch. Controls that set
+// their own font do not inherit the window's underline.
 QFont arialPixels(int pixels, bool bold)
 {
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(pixels);
     font.setBold(bold);
+    font.setUnderline(false);
     return font;
 }
 
 QFont arialPoints(int points)
 {
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSize(points);
-    return font;
+    return arialPixels((points * 96 + 36) / 72, false);
 }
 
 Panel *buttonPanel(QWidget *parent, const QString &caption, const QFont &font, const QRect &geometry)
@@ -121,7 +124,7 @@ void TFrmTest::createClientArea()
     client->setObjectName(QStringLiteral("client"));
     client->setFixedSize(ClientWidth, ClientHeight);
     QFont baseFont(QStringLiteral("MS Sans Serif"));
-    baseFont.setPointSize(8);
+    baseFont.setPixelSize(11); // 8 points
     baseFont.setUnderline(true);
     client->setFont(baseFont);
     setCentralWidget(client);
@@ -159,13 +162,17 @@ void TFrmTest::createRecordPanel()
     Panel7 = new Panel(client, Panel::Bevel::Lowered);
     Panel7->setGeometry(2, 256, 311, 31);
     const QFont font = arialPoints(8);
+    auto *checkBoxStyle = new CompactCheckBoxStyle;
+    checkBoxStyle->setParent(Panel7);
 
     RepeatSet = new QCheckBox(QStringLiteral("Repeat"), Panel7);
     RepeatSet->setFont(font);
+    RepeatSet->setStyle(checkBoxStyle);
     RepeatSet->setGeometry(3, 5, 54, 20);
 
     RecordSI = new QCheckBox(QStringLiteral("Sampling Interval          'S"), Panel7);
     RecordSI->setFont(font);
+    RecordSI->setStyle(checkBoxStyle);
     RecordSI->setGeometry(56, 4, 141, 21);
 
     // The edit lies over the run of blanks in the check box's caption.

@@ -81,6 +81,16 @@ void TestReplayFile::readsStepsAndNamesTheBadLine()
     QVERIFY(step && step->data.isEmpty());
     QVERIFY(!reader.next());
     QVERIFY(reader.error().startsWith(QStringLiteral("line 6: ")));
+
+    // A line far longer than any report (a file of junk) stops the reader early.
+    QByteArray junk = "tick\n" + QByteArray(1 << 20, 'x');
+    QBuffer junkBuffer(&junk);
+    junkBuffer.open(QIODevice::ReadOnly);
+    ReplayReader junkReader(junkBuffer);
+    QVERIFY(junkReader.next());
+    QVERIFY(!junkReader.next());
+    QVERIFY(junkReader.error().startsWith(QStringLiteral("line 2: too long")));
+    QVERIFY(junkBuffer.pos() < junk.size());
 }
 
 QTEST_APPLESS_MAIN(TestReplayFile)

@@ -59,5 +59,7 @@ QString DecimalSeparatorOfLocale(const QString &localeName)
 
 QString SystemDecimalSeparator()
 {
-    return DecimalSeparatorOfLocale(SystemLocaleName(QStringLiteral("LC_NUMERIC")));
+    // A system with no locale configured runs in the C locale.
+    const QString name = SystemLocaleName(QStringLiteral("LC_NUMERIC"));
+    return DecimalSeparatorOfLocale(name.isEmpty() ? QStringLiteral("C") : name);
 }

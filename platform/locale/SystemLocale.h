@@ -13,7 +13,8 @@ QString SystemLocaleName(const QString &categoryVariable,
                          const QStringList &configFiles = {QStringLiteral("/etc/default/locale"),
                                                            QStringLiteral("/etc/locale.conf")});
 
-// The decimal separator of the system default locale; empty when the query fails
-// (no configured locale, or a name no locale data is known for).
+// The decimal separator of the system default locale ("." for the C locale a
+// system without a configured locale runs in); empty when the query fails
+// (a configured name that no locale data is known for).
 QString SystemDecimalSeparator();
 QString DecimalSeparatorOfLocale(const QString &localeName);

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "ModuleState.h"
+#include "chart/TrendChart.h"
+#include "display/ConnectionIndicator.h"
+#include "display/Dial.h"
+#include "display/MeterDisplay.h"
+#include "link/ReportReader.h"
+#include "recording/RecordPolicy.h"
+
+#include <QString>
+
+#include <optional>
+
+// The core of the program, one per main window (or per mx840-log run): the
+// module state and the objects that read and write it, wired together.
+class MeterSession
+{
+public:
+    explicit MeterSession(const QString &sysDecimalSep = QString());
+
+    // What one input report did on the display side.
+    struct ReportOutcome
+    {
+        bool frameShown = false;
+        std::optional<Dial::Stroke> needle; // the dial's strokes, when the needle moved
+    };
+
+    // The input-report handler in effect while connected: a completed,
+    // well-formed frame is shown, and the digit flashing ends.
+    ReportOutcome Read618(quint8 ReportID, const quint8 *Data, quint16 Size);
+    // The last display text shown by Read618.
+    const QByteArray &lastDisplayText() const { return displayText; }
+
+    ModuleState state;
+    QString SysDecimalSep;
+    ConnectionIndicator indicator;
+    TrendChart chart;
+    RecordPolicy recordPolicy;
+    Dial dial{state};
+    MeterDisplay display{state, indicator, dial, chart, recordPolicy};
+    ReportReader reader{state, indicator};
+
+private:
+    QByteArray displayText;
+};

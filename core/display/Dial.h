@@ -1,0 +1,34 @@
+#pragma once
+
+#include "DialGeometry.h"
+
+#include <QLine>
+#include <QSize>
+
+struct ModuleState;
+
+// The dial's needle: where it is, and the two strokes that move it.
+class Dial
+{
+public:
+    static constexpr QSize PanelSize{369, 157};
+
+    explicit Dial(ModuleState &state);
+
+    // Erase the old needle (a line in the panel colour), then draw the new one.
+    struct Stroke
+    {
+        QLine erase;
+        QLine draw;
+    };
+    Stroke KDrun(int value);
+
+    const DialGeometry &geometry() const { return dialGeometry; }
+    // The value last given to KDrun.
+    int needleValue() const { return lastValue; }
+
+private:
+    ModuleState &state;
+    DialGeometry dialGeometry;
+    int lastValue = 0;
+};

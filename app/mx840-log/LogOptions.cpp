@@ -23,6 +23,8 @@ std::optional<LogOptions> ParseLogOptions(const QStringList &arguments, QString 
         const QString &argument = arguments[i];
         if (argument == u"-h" || argument == u"--help") {
             options.help = true;
+        } else if (argument == u"--trace") {
+            options.trace = true;
         } else if (argument == u"--replay") {
             if (i + 1 >= arguments.size()) {
                 *error = QStringLiteral("--replay needs a file name");

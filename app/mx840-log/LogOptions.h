@@ -9,6 +9,7 @@
 struct LogOptions
 {
     QString replayFile;
+    bool trace = false;
     bool help = false;
 };
 

@@ -1,5 +1,7 @@
 #include "FrmTest.h"
 
+#include "display/DialPanel.h"
+#include "display/VirtualLcd.h"
 #include "locale/SystemLocale.h"
 #include "widgets/ButtonGlyphs.h"
 #include "widgets/CompactCheckBoxStyle.h"
@@ -103,6 +105,7 @@ TFrmTest::TFrmTest(QWidget *parent) : QMainWindow(parent)
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     layout()->activate();
     FormCreate();
+    refreshNow();
     centreOnDesktop();
 }
 
@@ -110,11 +113,13 @@ TFrmTest::~TFrmTest() = default;
 
 void TFrmTest::FormCreate()
 {
-    SysDecimalSep = SystemDecimalSeparator();
+    session.SysDecimalSep = SystemDecimalSeparator();
     set10k->setChecked(true);
-    state.FollowLastPage = true;
+    session.state.FollowLastPage = true;
+    KDsetup();
+    KDrun(0);
     RepeatSet->setChecked(true);
-    state.PortSelection = 5;
+    session.state.PortSelection = 5;
     setWindowTitle(QStringLiteral("MX840 Interface Software V2.01"));
 }
 
@@ -133,21 +138,23 @@ void TFrmTest::createClientArea()
     Panel3 = buttonPanel(client, QStringLiteral("EXIT"), arialPixels(19, true), {596, 4, 87, 29});
     connect(Panel3, &Panel::clicked, this, &TFrmTest::Panel3Click);
 
-    Panel9 = new Panel(client, Panel::Bevel::Lowered);
+    Panel9 = new VirtualLcd(session.display.lcd, client);
     Panel9->setGeometry(0, 34, 313, 205);
 
     PBar2 = new QProgressBar(client);
+    PBar2->setObjectName(QStringLiteral("PBar2"));
     PBar2->setGeometry(2, 241, 311, 17);
     PBar2->setTextVisible(false);
-    PBar2->setValue(0);
+    PBar2->setRange(0, session.display.range.PBar2Maximum);
+    PBar2->setValue(session.display.range.PBar2Position);
 
     createRecordPanel();
 
     DBGrid1 = new QTableView(client);
     DBGrid1->setGeometry(2, 288, 311, 201);
 
-    KD = new Panel(client, Panel::Bevel::Raised);
-    KD->setGeometry(312, 34, 369, 157);
+    KD = new DialPanel(client);
+    KD->setGeometry(QRect(QPoint(312, 34), Dial::PanelSize));
 
     // SetFeature can take the keyboard focus, but the chart covers it.
     SetFeature = new QPushButton(QStringLiteral("SetFeature"), client);
@@ -209,6 +216,7 @@ void TFrmTest::createHiddenControls()
     Panel1->setCursor(Qt::PointingHandCursor);
     Panel1->setGeometry(24, 0, 89, 29);
     Panel1->hide();
+    connect(Panel1, &Panel::clicked, this, &TFrmTest::Panel1Click);
 
     Label5 = new QLabel(client);
     Label5->hide();
@@ -305,8 +313,14 @@ void TFrmTest::createTimers()
     SampInterTime->setInterval(1000);
     FlashTime = new QTimer(this);
     FlashTime->setInterval(300);
+    connect(FlashTime, &QTimer::timeout, this, &TFrmTest::FlashTimeTimer);
     ConTimer->start();
     SampInterTime->start();
+
+    refreshTimer = new QTimer(this);
+    refreshTimer->setSingleShot(true);
+    refreshTimer->setInterval(40);
+    connect(refreshTimer, &QTimer::timeout, this, &TFrmTest::refreshNow);
 }
 
 void TFrmTest::centreOnDesktop()
@@ -321,30 +335,71 @@ void TFrmTest::centreOnDesktop()
 
 void TFrmTest::Read618(THidDevice *, quint8 ReportID, const quint8 *Data, quint16 Size)
 {
-    if (const std::optional<QByteArray> displayText = reportReader.Read618(ReportID, Data, Size)) {
-        ShowData618(*displayText);
-        FlashTime->stop();
-    }
-    refreshConnectionIndicator();
+    const MeterSession::ReportOutcome outcome = session.Read618(ReportID, Data, Size);
+    applyNeedle(outcome.needle);
+    scheduleRefresh();
 }
 
 void TFrmTest::ReadProbe(THidDevice *, quint8 ReportID, const quint8 *Data, quint16 Size)
 {
-    if (const std::optional<QByteArray> line = reportReader.ReadProbe(ReportID, Data, Size)) {
+    if (const std::optional<QByteArray> line = session.reader.ReadProbe(ReportID, Data, Size)) {
         HistoryListBox->addItem(QString::fromLatin1(*line));
         HistoryListBox->setCurrentRow(HistoryListBox->count() - 1);
     }
 }
 
-void TFrmTest::ShowData618(const QByteArray &)
+void TFrmTest::ShowData618(const QByteArray &displayText)
 {
-    indicator.showCONok();
-    refreshConnectionIndicator();
+    applyNeedle(session.display.ShowData618(displayText, session.SysDecimalSep));
+    scheduleRefresh();
 }
 
-void TFrmTest::refreshConnectionIndicator()
+void TFrmTest::FlashTimeTimer()
 {
-    // The indicator icons come with the virtual LCD; until then only the state moves.
+    session.display.FlashTimeTimer();
+    scheduleRefresh();
+}
+
+void TFrmTest::KDsetup()
+{
+    KD->KD1->drawScale(session.dial.geometry(), session.state.DialScale);
+}
+
+void TFrmTest::KDrun(int value)
+{
+    KD->KD1->applyStroke(session.dial.KDrun(value));
+}
+
+// The needle is drawn on the canvas at once, in order, so that each stroke
+// erases exactly the needle before it.
+void TFrmTest::applyNeedle(const std::optional<Dial::Stroke> &stroke)
+{
+    if (stroke)
+        KD->KD1->applyStroke(*stroke);
+}
+
+void TFrmTest::scheduleRefresh()
+{
+    if (FlashTime->isActive() != session.display.FlashTimeEnabled) {
+        if (session.display.FlashTimeEnabled)
+            FlashTime->start();
+        else
+            FlashTime->stop();
+    }
+    if (!refreshTimer->isActive())
+        refreshTimer->start();
+}
+
+void TFrmTest::refreshNow()
+{
+    refreshTimer->stop();
+    const RangeIndicators &range = session.display.range;
+    KD->Labrate->setText(range.Labrate);
+    PBar2->setMaximum(range.PBar2Maximum);
+    PBar2->setValue(range.PBar2Position);
+    KD->CONok->setVisible(session.indicator.CONokVisible());
+    KD->CONokN->setVisible(session.indicator.CONokNVisible());
+    Panel9->update();
 }
 
 void TFrmTest::miExitClick()
@@ -355,6 +410,21 @@ void TFrmTest::miExitClick()
 void TFrmTest::Panel3Click()
 {
     endProgram();
+}
+
+// Steps the port selection on by clicking the next port's item, while not connected.
+void TFrmTest::Panel1Click()
+{
+    if (Panel2->caption() != QStringLiteral("CONNECT"))
+        return;
+    switch (session.state.PortSelection) {
+    case 1: COMItems[1]->trigger(); break;
+    case 2: COMItems[2]->trigger(); break;
+    case 3: COMItems[3]->trigger(); break;
+    case 4: USB->trigger(); break;
+    case 5: COMItems[0]->trigger(); break;
+    default: break;
+    }
 }
 
 void TFrmTest::closeEvent(QCloseEvent *event)
@@ -377,7 +447,7 @@ void TFrmTest::selectComPort(int n)
         if (i != n)
             COMItems[i - 1]->setChecked(false);
     }
-    state.PortSelection = qint8(n);
+    session.state.PortSelection = qint8(n);
     Panel1->setCaption(QStringLiteral("COM%1").arg(n));
 }
 
@@ -402,6 +472,6 @@ void TFrmTest::USBClick()
 {
     for (QAction *item : COMItems)
         item->setChecked(false);
-    state.PortSelection = 5;
+    session.state.PortSelection = 5;
     Panel1->setCaption(QStringLiteral("USB"));
 }

@@ -1,14 +1,13 @@
 #pragma once
 
-#include "app/ModuleState.h"
-#include "display/ConnectionIndicator.h"
-#include "link/ReportReader.h"
+#include "app/MeterSession.h"
 
 #include <QMainWindow>
 #include <QString>
 
 #include <array>
 
+class DialPanel;
 class Panel;
 class QAction;
 class QChartView;
@@ -23,6 +22,7 @@ class QTableView;
 class QTimer;
 class QToolButton;
 class THidDevice;
+class VirtualLcd;
 
 // The main window. Its controls keep the names the rest of the program uses for
 // them; its handlers take the event, call core and put the answer on screen.
@@ -37,20 +37,26 @@ public:
     explicit TFrmTest(QWidget *parent = nullptr);
     ~TFrmTest() override;
 
-    // The module state, and the fields the main window adds to it.
-    ModuleState state;
-    QString SysDecimalSep;
+    // The core of the program: the module state (session.state) and the
+    // objects that read and write it.
+    MeterSession session;
 
     // Input-report handlers; called on the GUI thread once per report.
     void Read618(THidDevice *HidDev, quint8 ReportID, const quint8 *Data, quint16 Size);
     void ReadProbe(THidDevice *HidDev, quint8 ReportID, const quint8 *Data, quint16 Size);
     void ShowData618(const QByteArray &displayText);
+    void FlashTimeTimer();
+    void KDsetup();
+    void KDrun(int value);
 
-    const ConnectionIndicator &connectionIndicator() const { return indicator; }
+    // Puts the core's state on the screen now rather than at the next
+    // bounded-rate refresh.
+    void refreshNow();
 
     // Shell handlers
     void miExitClick();
     void Panel3Click();
+    void Panel1Click();
     void COM1Click();
     void COM2Click();
     void COM3Click();
@@ -61,7 +67,7 @@ public:
     QWidget *client = nullptr;
     Panel *Panel2 = nullptr; // "CONNECT"
     Panel *Panel3 = nullptr; // "EXIT"
-    Panel *Panel9 = nullptr; // virtual LCD
+    VirtualLcd *Panel9 = nullptr;
     QProgressBar *PBar2 = nullptr;
     Panel *Panel7 = nullptr; // record panel
     QCheckBox *RepeatSet = nullptr;
@@ -73,7 +79,7 @@ public:
     QToolButton *MajPrint = nullptr;
     QToolButton *SpeedButton5 = nullptr;
     QTableView *DBGrid1 = nullptr;
-    Panel *KD = nullptr; // dial
+    DialPanel *KD = nullptr;
     QChartView *Chtshow = nullptr;
 
     // Controls that are never seen: state holders of the link, and leftovers
@@ -150,8 +156,9 @@ private:
     void centreOnDesktop();
     void selectComPort(int n);
     void endProgram();
-    void refreshConnectionIndicator();
+    void scheduleRefresh();
+    void applyNeedle(const std::optional<Dial::Stroke> &stroke);
 
-    ConnectionIndicator indicator;
-    ReportReader reportReader{state, indicator};
+    // Bursts of frames cause one repaint, at most 25 a second.
+    QTimer *refreshTimer = nullptr;
 };

@@ -1,3 +1,5 @@
+#include "locale/SystemLocale.h"
+
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,7 +17,8 @@ Run runLog(const QStringList &arguments)
 {
     QProcess process;
     process.start(qEnvironmentVariable("MX840_LOG"), arguments);
-    process.waitForFinished(60000);
+    if (!process.waitForStarted() || !process.waitForFinished(60000))
+        return {-1, {}, "mx840-log did not run (MX840_LOG names it)"};
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
             process.readAllStandardError()};
 }
@@ -36,6 +39,13 @@ const QByteArray kFrameReports = "R 00  F7 30 37 3B 37 3B 37 3B \n"
                                  "R 00  F6 30 30 30 31 0D 0A 00 \n"
                                  "R 00  F0 00 00 00 00 00 00 00 \n";
 
+// "12.345" in COUNT, with the point after the second digit.
+const QByteArray kPointFrameReports = "R 00  F7 30 33 3D 36 35 37 3C \n"
+                                      "R 00  F7 3D 3E 36 30 30 30 30 \n"
+                                      "R 00  F7 30 30 30 30 30 30 30 \n"
+                                      "R 00  F6 30 30 30 32 0D 0A 00 \n"
+                                      "R 00  F0 00 00 00 00 00 00 00 \n";
+
 } // namespace
 
 class TestMx840Log : public QObject
@@ -51,11 +61,19 @@ private slots:
 void TestMx840Log::replayPrintsEveryShownFrame()
 {
     QTemporaryDir dir;
-    QByteArray text = "# two frames, a tick between them\n\n" + kFrameReports + "tick\n" + kFrameReports;
-    const Run run = runLog({QStringLiteral("--replay"), writeFile(dir, text)});
+    const QString file =
+        writeFile(dir, "# two frames, a tick between them\n\n" + kFrameReports + "tick\n" + kPointFrameReports);
+    const QByteArray separator = SystemDecimalSeparator().toUtf8();
+
+    Run run = runLog({QStringLiteral("--replay"), file});
     QCOMPARE(run.err, QByteArray());
     QCOMPARE(run.exitCode, 0);
-    QCOMPARE(run.out, QByteArray("000005GGGGG50001DA\n000005GGGGG50001DA\n"));
+    QCOMPARE(run.out, "00000\tRPM\n12" + separator + "345\tPCS\n");
+
+    run = runLog({QStringLiteral("--replay"), file, QStringLiteral("--trace")});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, "000005GGGGG50001DA\t00000\t5\tRPM\tX 0.1\t10\t1\t0\t10000\n"
+                      "543212GGGGG50002DA\t12" + separator + "345\t2\tPCS\tX 1\t100\t12\t123\t10000\n");
 }
 
 void TestMx840Log::failures_data()

@@ -3,6 +3,8 @@
 #include "app/Windows.h"
 #include "dialogs/AuxiliaryWindows.h"
 #include "reports/FrmPrint.h"
+#include "display/DialPanel.h"
+#include "display/VirtualLcd.h"
 #include "widgets/Panel.h"
 
 #include <QAction>
@@ -117,7 +119,7 @@ void TestFrmTest::firstScreenState()
     QCOMPARE(frm().SpeedButton3->toolTip(), QStringLiteral("Open Data"));
     QCOMPARE(frm().MajPrint->toolTip(), QStringLiteral("Print Data"));
 
-    const ModuleState &s = frm().state;
+    const ModuleState &s = frm().session.state;
     QCOMPARE(s.PortSelection, qint8(5));
     QVERIFY(s.FollowLastPage);
     QCOMPARE(s.ReadingText, QStringLiteral("00000"));
@@ -189,12 +191,12 @@ void TestFrmTest::comItemsToggleAndSelect()
     QAction *com2 = frm().COMItems[1];
     com2->trigger();
     QVERIFY(com2->isChecked());
-    QCOMPARE(frm().state.PortSelection, qint8(2));
+    QCOMPARE(frm().session.state.PortSelection, qint8(2));
     QCOMPARE(frm().Panel1->caption(), QStringLiteral("COM2"));
 
     com2->trigger(); // a second click removes the check mark but keeps the port
     QVERIFY(!com2->isChecked());
-    QCOMPARE(frm().state.PortSelection, qint8(2));
+    QCOMPARE(frm().session.state.PortSelection, qint8(2));
 
     frm().COMItems[3]->trigger();
     com2->trigger();
@@ -204,7 +206,7 @@ void TestFrmTest::comItemsToggleAndSelect()
     for (QAction *item : frm().COMItems)
         QVERIFY(!item->isChecked());
     QVERIFY(frm().USB->isChecked());
-    QCOMPARE(frm().state.PortSelection, qint8(5));
+    QCOMPARE(frm().session.state.PortSelection, qint8(5));
     QCOMPARE(frm().Panel1->caption(), QStringLiteral("USB"));
 }
 
@@ -244,7 +246,7 @@ void TestFrmTest::reportsReachTheWindow()
     frm().FlashTime->start();
     for (const QByteArray &report : reportsFor(image("12345", 2)))
         frm().Read618(nullptr, 0, reinterpret_cast<const quint8 *>(report.constData()), quint16(report.size()));
-    QVERIFY(frm().connectionIndicator().CONokVisible());
+    QVERIFY(frm().session.indicator.CONokVisible());
     QVERIFY(!frm().FlashTime->isActive());
 
     for (const QByteArray &report : reportsFor(image("12345", 2)))

@@ -1,0 +1,118 @@
+#include "DialPanel.h"
+
+#include "Pictures.h"
+#include "display/DialGeometry.h"
+
+#include <QLabel>
+#include <QPainter>
+
+namespace {
+
+QFont pixelFont(int pixels, bool bold)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    font.setUnderline(false);
+    return font;
+}
+
+QLabel *icon(QWidget *parent, const QPixmap &picture, const char *name)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setPixmap(picture);
+    label->setGeometry(9, 5, 32, 32);
+    return label;
+}
+
+} // namespace
+
+DialCanvas::DialCanvas(QWidget *parent) : QWidget(parent), canvas(365, 153, QImage::Format_RGB32)
+{
+    setObjectName(QStringLiteral("KD1"));
+    canvas.fill(Qt::white);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void DialCanvas::drawScale(const DialGeometry &geometry, int dialScale)
+{
+    canvas.fill(Qt::white);
+    QPainter painter(&canvas);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+
+    painter.setFont(pixelFont(11, false)); // the canvas's default 8-point font
+    painter.setPen(Qt::black);
+    for (const DialGeometry::ScaleNumber &number : geometry.scaleNumbers())
+        painter.drawText(QRect(number.topLeft, QSize(30, 14)), Qt::AlignLeft | Qt::AlignTop, number.text);
+
+    painter.setPen(QPen(Qt::black, 2));
+    for (const QPoint &dot : geometry.scaleDots())
+        painter.drawEllipse(QRect(dot, QSize(2, 2)));
+
+    painter.setPen(QPen(Qt::black, 4));
+    for (const QPoint &point : geometry.arcPoints(dialScale))
+        painter.drawEllipse(QRect(point, QSize(2, 2)));
+    update();
+}
+
+void DialCanvas::applyStroke(const Dial::Stroke &stroke)
+{
+    QPainter painter(&canvas);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(Qt::white, 2));
+    painter.drawLine(stroke.erase);
+    painter.setPen(QPen(Qt::black, 2));
+    painter.drawLine(stroke.draw);
+    update();
+}
+
+void DialCanvas::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.drawImage(rect(), canvas);
+}
+
+DialPanel::DialPanel(QWidget *parent) : QFrame(parent)
+{
+    setObjectName(QStringLiteral("KD"));
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+
+    KD1 = new DialCanvas(this);
+    KD1->setGeometry(2, 2, 365, 153);
+
+    // Shown above the picture so that the scale can be read with its multiplier.
+    Labrate = new QLabel(QStringLiteral("x 0.1"), this);
+    Labrate->setObjectName(QStringLiteral("Labrate"));
+    Labrate->setFont(pixelFont(15, true));
+    Labrate->move(180, 80);
+    Labrate->setMinimumWidth(60);
+
+    CONok = icon(this, Pictures::connection(true), "CONok");
+    CONokN = icon(this, Pictures::connection(false), "CONokN");
+    CONok->hide();
+}
+
+void DialPanel::paintEvent(QPaintEvent *event)
+{
+    QFrame::paintEvent(event);
+    // A raised outer bevel and a lowered inner bevel, one pixel each.
+    QPainter painter(this);
+    const QRect outer = rect().adjusted(0, 0, -1, -1);
+    const QRect inner = outer.adjusted(1, 1, -1, -1);
+    const QColor light = palette().color(QPalette::Light);
+    const QColor dark = palette().color(QPalette::Dark);
+    auto bevel = [&](const QRect &r, const QColor &topLeft, const QColor &bottomRight) {
+        painter.setPen(topLeft);
+        painter.drawLine(r.topLeft(), r.topRight());
+        painter.drawLine(r.topLeft(), r.bottomLeft());
+        painter.setPen(bottomRight);
+        painter.drawLine(r.bottomLeft(), r.bottomRight());
+        painter.drawLine(r.topRight(), r.bottomRight());
+    };
+    bevel(outer, light, dark);
+    bevel(inner, dark, light);
+}

@@ -41,6 +41,22 @@ THidDeviceReadThread::THidDeviceReadThread(THidDevice &device, int inputReportLe
     : Device(device), Report(size_t(qMax(inputReportLength, 1)))
 {}
 
+THidDeviceReadThread::~THidDeviceReadThread()
+{
+    requestStop();
+    if (worker.joinable())
+        worker.join();
+}
+
+void THidDeviceReadThread::start()
+{
+    worker = std::thread([this] {
+        run();
+        finished = true;
+        Device.handOff().wake();
+    });
+}
+
 void THidDeviceReadThread::requestStop()
 {
     terminate = true;
@@ -141,6 +157,7 @@ THidDevice::THidDevice(std::unique_ptr<THidPnPInfo> pnpInfo, THidDeviceControlle
 
 THidDevice::~THidDevice()
 {
+    joinRetiredThread();
     const THidDataEvent data = onData;
     const THidPlugEvent unplug = OnUnplug;
     setOnData({});
@@ -301,6 +318,7 @@ void THidDevice::setOnData(const THidDataEvent &callback)
 
 void THidDevice::StartReading()
 {
+    joinRetiredThread();
     if (!onData || !PluggedIn || !CheckedOut || !ReadWriteAccess || readThread)
         return;
     readThread = std::make_unique<THidDeviceReadThread>(*this, Capabilities().InputReportByteLength);
@@ -315,12 +333,20 @@ void THidDevice::StopReading()
     thread->requestStop();
     if (handOffToGui->serving()) {
         // Stopped from inside one of this device's own callbacks: the thread
-        // ends when that callback returns; it is deleted after that.
-        THidDeviceReadThread *ending = thread.release();
-        QObject::connect(ending, &QThread::finished, ending, &QObject::deleteLater);
+        // ends when that callback returns.
+        joinRetiredThread();
+        retiredThread = std::move(thread);
         return;
     }
-    handOffToGui->waitServing(*thread);
+    handOffToGui->waitServing([&thread] { return thread->ended(); });
+}
+
+void THidDevice::joinRetiredThread()
+{
+    if (retiredThread && !handOffToGui->serving()) {
+        handOffToGui->waitServing([this] { return retiredThread->ended(); });
+        retiredThread.reset();
+    }
 }
 
 HidHandle THidDevice::BeginRead(quint8 *buffer, int length, quint32 &error)

@@ -7,13 +7,13 @@
 #include <QList>
 #include <QObject>
 #include <QString>
-#include <QThread>
 
 #include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 class THidDevice;
@@ -45,23 +45,24 @@ public:
 
 // Reads one device's input reports on a thread of its own and hands each one,
 // and each read error, to the GUI thread, waiting until it has been handled.
-class THidDeviceReadThread : public QThread
+class THidDeviceReadThread
 {
-    Q_OBJECT
-
 public:
     THidDeviceReadThread(THidDevice &device, int inputReportLength);
+    ~THidDeviceReadThread(); // joins the thread
+    THidDeviceReadThread(const THidDeviceReadThread &) = delete;
+    THidDeviceReadThread &operator=(const THidDeviceReadThread &) = delete;
 
+    void start();
     // GUI thread: asks the loop to end; a wait in progress ends at once.
     void requestStop();
+    bool ended() const { return finished.load(); }
 
     quint32 LastError = 0;
     quint32 BytesRead = 0;
 
-protected:
-    void run() override; // the read loop
-
 private:
+    void run(); // the read loop
     void DeliverReport();
     void DeliverError();
     bool stopRequested() const { return terminate.load(); }
@@ -72,6 +73,8 @@ private:
     THidDevice &Device;
     std::vector<quint8> Report;
     std::atomic<bool> terminate{false};
+    std::atomic<bool> finished{false};
+    std::thread worker;
     std::mutex handleMutex;
     std::condition_variable stopped;
     HidHandle current; // the handle the loop is reading, for requestStop
@@ -144,6 +147,10 @@ private:
     THidDataEvent onData;
     std::unique_ptr<HidHandOff> handOffToGui;
     std::unique_ptr<THidDeviceReadThread> readThread;
+    // A thread stopped from inside one of its own callbacks: it ends when that
+    // callback returns and is joined at the next chance.
+    std::unique_ptr<THidDeviceReadThread> retiredThread;
+    void joinRetiredThread();
 };
 
 // Keeps one device per present HID interface, follows arrivals and removals,

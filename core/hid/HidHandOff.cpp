@@ -1,7 +1,6 @@
 #include "HidHandOff.h"
 
-#include <QDeadlineTimer>
-#include <QThread>
+#include <chrono>
 
 void HidHandOff::run(std::function<void()> work)
 {
@@ -36,8 +35,18 @@ bool HidHandOff::serve()
     return true;
 }
 
-void HidHandOff::waitServing(QThread &thread)
+void HidHandOff::waitServing(const std::function<bool()> &finished)
 {
-    while (!thread.wait(QDeadlineTimer(2)))
-        serve();
+    while (!finished()) {
+        if (serve())
+            continue;
+        std::unique_lock lock(mutex);
+        arrived.wait_for(lock, std::chrono::milliseconds(5), [&] { return bool(pending) || finished(); });
+    }
+}
+
+void HidHandOff::wake()
+{
+    std::lock_guard lock(mutex);
+    arrived.notify_all();
 }

@@ -6,8 +6,6 @@
 #include <functional>
 #include <mutex>
 
-class QThread;
-
 // Hands work from a read thread to the GUI thread and blocks the read thread
 // until it has run. The GUI thread serves it from its event loop, or directly
 // while it waits for the read thread to end, so neither side can deadlock.
@@ -23,12 +21,15 @@ public:
     bool serve();
     // GUI thread: whether a hand-off is running right now (we are inside it).
     bool serving() const { return servingDepth > 0; }
-    // GUI thread: waits until `thread` has ended, serving its hand-offs meanwhile.
-    void waitServing(QThread &thread);
+    // GUI thread: waits until `finished` answers true, serving hand-offs meanwhile.
+    void waitServing(const std::function<bool()> &finished);
+    // Any thread: ends a waitServing pause early (a read thread has ended).
+    void wake();
 
 private:
     std::mutex mutex;
     std::condition_variable done;
+    std::condition_variable arrived; // a hand-off is pending, or a thread ended
     std::function<void()> pending;
     bool served = true;
     int servingDepth = 0; // GUI thread only

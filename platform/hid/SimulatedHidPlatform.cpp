@@ -119,8 +119,8 @@ public:
         }
         reading = false;
         if (closed)
-            error = ECANCELED;
-        else if (!node->present)
+            return Wait::Completed; // ended by closing: no data, no error
+        if (!node->present)
             error = ENODEV;
         else if (node->nextReadError)
             error = std::exchange(node->nextReadError, 0);
@@ -269,6 +269,15 @@ void SimulatedHidPlatform::failNextRead(const QByteArray &path, int error)
     if (const std::shared_ptr<Node> node = find(path)) {
         std::lock_guard lock(node->mutex);
         node->nextReadError = error;
+        node->changed.notify_all();
+    }
+}
+
+void SimulatedHidPlatform::failReadStarts(const QByteArray &path, int error)
+{
+    if (const std::shared_ptr<Node> node = find(path)) {
+        std::lock_guard lock(node->mutex);
+        node->script.readStartError = error;
         node->changed.notify_all();
     }
 }

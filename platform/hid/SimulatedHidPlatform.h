@@ -46,12 +46,15 @@ public:
     void unplug(const QByteArray &path);
     // Plugs an unplugged interface in again, with a new instance number.
     void replug(const QByteArray &path);
+    // The script of an interface, to change before any thread reads it.
     Interface &interface(const QByteArray &path);
 
     // Queues an input report (report ID first) for the interface's reader.
     void pushReport(const QByteArray &path, const QByteArray &report);
     // Makes the next read end with this error.
     void failNextRead(const QByteArray &path, int error);
+    // From now on reads fail to start with this error (0: they start again).
+    void failReadStarts(const QByteArray &path, int error);
     // Feature reports the interface has received, in order.
     QList<QByteArray> featureReports(const QByteArray &path);
     // Tells the watcher that interfaces changed (as a hot-plug event would).

@@ -277,7 +277,7 @@ void TestHidController::readErrorsAreReported()
     QTRY_COMPARE(f.recorder.reports.size(), 1);
 
     // A read that cannot start is reported too, at most once a slice.
-    f.platform.interface(kCable).readStartError = EPERM;
+    f.platform.failReadStarts(kCable, EPERM);
     f.platform.pushReport(kCable, report({0, 8}));
     QTRY_VERIFY(f.recorder.log.contains(QStringLiteral("error %1").arg(EPERM)));
     delete device;

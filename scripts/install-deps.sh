@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev
   libudev-dev libbenchmark-dev
+  umockdev libumockdev-dev
   fonts-liberation
   xvfb xauth
 )

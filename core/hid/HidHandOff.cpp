@@ -2,15 +2,38 @@
 
 #include <chrono>
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+HidHandOff::HidHandOff() : wakeFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+{
+    if (wakeFd < 0)
+        return; // hand-offs are then served only by waitServing
+    notifier = new QSocketNotifier(wakeFd, QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this] {
+        quint64 count = 0;
+        [[maybe_unused]] const ssize_t drained = ::read(wakeFd, &count, sizeof count);
+        serve();
+    });
+}
+
+HidHandOff::~HidHandOff()
+{
+    delete notifier;
+    if (wakeFd >= 0)
+        ::close(wakeFd);
+}
+
 void HidHandOff::run(std::function<void()> work)
 {
     std::unique_lock lock(mutex);
     pending = std::move(work);
     served = false;
-    // The GUI thread may also serve it directly, from waitServing; then this
-    // queued call finds nothing pending.
-    QMetaObject::invokeMethod(
-        this, [this] { serve(); }, Qt::QueuedConnection);
+    // The GUI thread may also serve it directly, from waitServing; then the
+    // notifier finds nothing pending.
+    const quint64 one = 1;
+    [[maybe_unused]] const ssize_t written = ::write(wakeFd, &one, sizeof one);
+    arrived.notify_all();
     done.wait(lock, [this] { return served; });
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QSocketNotifier>
 
 #include <condition_variable>
 #include <functional>
@@ -14,6 +15,9 @@ class HidHandOff : public QObject
     Q_OBJECT
 
 public:
+    HidHandOff();
+    ~HidHandOff() override;
+
     // Read thread: runs `work` on the GUI thread; returns when it has run.
     void run(std::function<void()> work);
 
@@ -27,6 +31,12 @@ public:
     void wake();
 
 private:
+    // The read thread wakes the GUI thread through an eventfd watched by a
+    // socket notifier: nothing is allocated on the read thread, and every
+    // piece of shared data passes through the mutex below.
+    int wakeFd = -1;
+    QSocketNotifier *notifier = nullptr;
+
     std::mutex mutex;
     std::condition_variable done;
     std::condition_variable arrived; // a hand-off is pending, or a thread ended

@@ -61,6 +61,7 @@ public:
     void UnbindHid();
     bool HidBound() const { return hidModule != nullptr; }
     bool SetupApiBound() const { return setupModule != nullptr; }
+    int SetupApiUses() const { return setupUseCount; }
 
     // Filled while bound, empty (all nullptr) otherwise.
     UdevEnumerationApi enumeration{};

@@ -198,8 +198,30 @@ LinuxHidPlatform::LinuxHidPlatform(QByteArray libudevFile, QObject *parent)
 LinuxHidPlatform::~LinuxHidPlatform()
 {
     stopWatchingDeviceChanges();
+    releaseContext();
+}
+
+// The udev context and monitor are released while the entry points that
+// release them are still bound.
+void LinuxHidPlatform::UnbindSetupApi()
+{
+    if (libudev.SetupApiUses() <= 1)
+        releaseContext();
+    libudev.UnbindSetupApi();
+}
+
+void LinuxHidPlatform::UnbindHid()
+{
+    stopWatchingDeviceChanges();
+    libudev.UnbindHid();
+}
+
+void LinuxHidPlatform::releaseContext()
+{
     if (context && libudev.enumeration.udev_unref)
         libudev.enumeration.udev_unref(context);
+    context = nullptr;
+    descriptions.clear();
 }
 
 std::optional<QList<HidInterfaceInfo>> LinuxHidPlatform::presentInterfaces()

@@ -33,9 +33,9 @@ public:
     ~LinuxHidPlatform() override;
 
     bool BindSetupApi() override { return libudev.BindSetupApi(); }
-    void UnbindSetupApi() override { libudev.UnbindSetupApi(); }
+    void UnbindSetupApi() override;
     bool BindHid() override { return libudev.BindHid(); }
-    void UnbindHid() override { libudev.UnbindHid(); }
+    void UnbindHid() override;
     bool HidBound() const override { return libudev.HidBound(); }
 
     std::optional<QList<HidInterfaceInfo>> presentInterfaces() override;
@@ -55,6 +55,7 @@ public:
 
 private:
     void onMonitorReadable();
+    void releaseContext();
 
     Libudev libudev;
     udev *context = nullptr;

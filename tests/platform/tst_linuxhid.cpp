@@ -1,0 +1,272 @@
+// The Linux HID backend end to end, against devices mocked by umockdev. Runs
+// under umockdev-wrapper, which points libudev, sysfs and /dev at a testbed.
+// glib names a member "signals", which Qt defines as a keyword: glib first.
+#include <umockdev.h>
+
+#include "hid/HidControllerClass.h"
+#include "hid/LinuxHidPlatform.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <linux/hidraw.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <mutex>
+#include <thread>
+
+namespace {
+
+// A vendor-defined interface with 8-byte reports and no report IDs.
+unsigned char kDescriptor[] = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x15, 0x00, 0x26, 0xFF, 0x00, 0x75, 0x08,
+                               0x95, 0x08, 0x09, 0x01, 0x81, 0x02, 0x95, 0x09, 0x09, 0x01, 0xB1, 0x02, 0xC0};
+
+// Answers the ioctls of the mocked hidraw node on a thread of its own (the
+// program makes them from its GUI thread and waits for the answer).
+class IoctlServer
+{
+public:
+    IoctlServer() : context(g_main_context_new()), handler(umockdev_ioctl_base_new())
+    {
+        g_signal_connect(handler, "handle-ioctl", G_CALLBACK(&IoctlServer::onIoctl), this);
+    }
+    ~IoctlServer()
+    {
+        running = false;
+        if (loop.joinable())
+            loop.join();
+        g_object_unref(handler);
+        g_main_context_unref(context);
+    }
+
+    bool attach(UMockdevTestbed *testbed, const char *node)
+    {
+        g_main_context_push_thread_default(context);
+        const bool attached = umockdev_testbed_attach_ioctl(testbed, node, handler, nullptr);
+        g_main_context_pop_thread_default(context);
+        loop = std::thread([this] {
+            g_main_context_push_thread_default(context);
+            while (running)
+                g_main_context_iteration(context, FALSE), std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            g_main_context_pop_thread_default(context);
+        });
+        return attached;
+    }
+
+    QList<QByteArray> features()
+    {
+        std::lock_guard lock(mutex);
+        return received;
+    }
+
+private:
+    static gboolean onIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client, gpointer self)
+    {
+        const unsigned long request = umockdev_ioctl_client_get_request(client);
+        if (_IOC_TYPE(request) != 'H' || _IOC_NR(request) != 0x06) // HIDIOCSFEATURE(len)
+            return FALSE;
+        const gsize length = _IOC_SIZE(request);
+        UMockdevIoctlData *data =
+            umockdev_ioctl_data_resolve(umockdev_ioctl_client_get_arg(client), 0, length, nullptr);
+        if (!data)
+            return FALSE;
+        auto *server = static_cast<IoctlServer *>(self);
+        {
+            std::lock_guard lock(server->mutex);
+            server->received << QByteArray(reinterpret_cast<const char *>(data->data), data->data_len);
+        }
+        umockdev_ioctl_client_complete(client, glong(length), 0);
+        return TRUE;
+    }
+
+    GMainContext *context;
+    UMockdevIoctlBase *handler;
+    std::thread loop;
+    std::atomic<bool> running{true};
+    std::mutex mutex;
+    QList<QByteArray> received;
+};
+
+struct Events
+{
+    QStringList log;
+    QList<QByteArray> reports;
+    void onArrival(THidDevice *HidDev) { log << "arrival " + HidDev->ProductName(); }
+    void onRemoval(THidDevice *HidDev) { log << "removal " + HidDev->ProductName(); }
+    void onChange(QObject *) { log << "change"; }
+    void onData(THidDevice *, quint8 ReportID, const quint8 *Data, quint16 Size)
+    {
+        reports << QByteArray(1, char(ReportID)) + QByteArray(reinterpret_cast<const char *>(Data), Size);
+    }
+};
+
+QByteArray bytes(std::initializer_list<int> values)
+{
+    QByteArray out;
+    for (int v : values)
+        out.append(char(v));
+    return out;
+}
+
+} // namespace
+
+class TestLinuxHid : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void enumeratesTheCable();
+    void writesTheFeatureReport();
+    void readsReportsOnItsThread();
+    void stopsWithinASlice();
+    void followsHotPlug();
+
+private:
+    // Adds a USB HID interface with its hid parent and hidraw node.
+    void addInterface(const char *usbName, const char *hidName, const char *rawName, const char *product,
+                      const char *serial);
+    THidDevice *cable();
+
+    UMockdevTestbed *testbed = nullptr;
+    std::unique_ptr<IoctlServer> ioctls;
+    std::unique_ptr<LinuxHidPlatform> platform;
+    std::unique_ptr<THidDeviceController> controller;
+    Events events;
+};
+
+void TestLinuxHid::initTestCase()
+{
+    if (!qEnvironmentVariable("LD_PRELOAD").contains(QStringLiteral("umockdev")))
+        QFAIL("run this test under umockdev-wrapper");
+}
+
+void TestLinuxHid::addInterface(const char *usbName, const char *hidName, const char *rawName, const char *product,
+                                const char *serial)
+{
+    gchar *usb = umockdev_testbed_add_device(testbed, "usb", usbName, nullptr, "idVendor", "1234", "idProduct", "5678",
+                                             "bcdDevice", "0112", "product", product, "serial", serial, nullptr,
+                                             "DEVTYPE", "usb_device", nullptr);
+    gchar *hid = umockdev_testbed_add_device(testbed, "hid", hidName, usb, nullptr, "HID_ID", "0003:00001234:00005678",
+                                             "HID_NAME", "fallback name", nullptr);
+    umockdev_testbed_set_attribute_binary(testbed, hid, "report_descriptor", kDescriptor, sizeof kDescriptor);
+    const QByteArray record = QByteArray("P: ") + QByteArray(hid).mid(4) + "/hidraw/" + rawName + "\nN: " + rawName +
+                              "\nE: DEVNAME=/dev/" + rawName + "\nE: SUBSYSTEM=hidraw\nA: dev=240:0\n";
+    QVERIFY(umockdev_testbed_add_from_string(testbed, record.constData(), nullptr));
+    g_free(hid);
+    g_free(usb);
+}
+
+void TestLinuxHid::init()
+{
+    testbed = umockdev_testbed_new();
+    addInterface("usb1", "0003:1234:5678.0007", "hidraw0", "USB to Serial", "");
+    ioctls = std::make_unique<IoctlServer>();
+    QVERIFY(ioctls->attach(testbed, "/dev/hidraw0"));
+    platform = std::make_unique<LinuxHidPlatform>();
+    controller = std::make_unique<THidDeviceController>(*platform);
+    events = {};
+}
+
+void TestLinuxHid::cleanup()
+{
+    controller.reset();
+    platform.reset();
+    ioctls.reset();
+    g_object_unref(testbed);
+}
+
+THidDevice *TestLinuxHid::cable()
+{
+    for (qsizetype i = 0; i < controller->DeviceList.size(); ++i) {
+        if (controller->DeviceList[i]->PnPInfo().DevicePath == "/dev/hidraw0")
+            return controller->CheckOutAt(int(i));
+    }
+    return nullptr;
+}
+
+void TestLinuxHid::enumeratesTheCable()
+{
+    QVERIFY(platform->HidBound());
+    QCOMPARE(controller->DeviceList.size(), 1);
+    THidDevice *device = cable();
+    QVERIFY(device);
+    QCOMPARE(device->PnPInfo().InstanceId, quint32(7));
+    QCOMPARE(device->Attributes.VendorID, quint16(0x1234));
+    QCOMPARE(device->Attributes.ProductID, quint16(0x5678));
+    QCOMPARE(device->Attributes.VersionNumber, quint16(0x0112));
+    QCOMPARE(device->ProductName(), QStringLiteral("USB to Serial"));
+    QCOMPARE(device->SerialNumber(), QString());
+    QCOMPARE(device->Capabilities().InputReportByteLength, quint16(9)); // report ID byte included
+    QCOMPARE(device->Capabilities().FeatureReportByteLength, quint16(10));
+    QVERIFY(device->ReadWriteAccess);
+    delete device;
+}
+
+void TestLinuxHid::writesTheFeatureReport()
+{
+    THidDevice *device = cable();
+    const QByteArray feature = bytes({0x00, 0x60, 0x09, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x00});
+    QVERIFY(device->SendFeature(reinterpret_cast<const quint8 *>(feature.constData()), int(feature.size())));
+    QCOMPARE(ioctls->features(), QList<QByteArray>{feature});
+    delete device;
+}
+
+void TestLinuxHid::readsReportsOnItsThread()
+{
+    THidDevice *device = cable();
+    device->setOnData(THidDataEvent(&events, &Events::onData));
+    QVERIFY(device->ReadThread());
+    const int fd = umockdev_testbed_get_dev_fd(testbed, "/dev/hidraw0");
+    QVERIFY(fd >= 0);
+    const QList<QByteArray> sent{bytes({0xF7, 0x30, 0x37, 0x3B, 0x36, 0x30, 0x35, 0x3E}),
+                                 bytes({0xF6, 0x30, 0x30, 0x30, 0x31, 0x0D, 0x0A, 0x00}),
+                                 bytes({0xF0, 0, 0, 0, 0, 0, 0, 0})};
+    // The pty keeps no report boundaries: one report at a time.
+    for (const QByteArray &report : sent) {
+        QCOMPARE(::write(fd, report.constData(), size_t(report.size())), ssize_t(report.size()));
+        QTRY_COMPARE(events.reports.size(), sent.indexOf(report) + 1);
+    }
+    for (int i = 0; i < sent.size(); ++i)
+        QCOMPARE(events.reports[i], QByteArray(1, '\0') + sent[i]);
+    delete device;
+}
+
+void TestLinuxHid::stopsWithinASlice()
+{
+    THidDevice *device = cable();
+    device->setThreadSleepTime(10000);
+    device->setOnData(THidDataEvent(&events, &Events::onData));
+    QTest::qWait(100); // the thread is waiting for a report now
+    QElapsedTimer stop;
+    stop.start();
+    device->setOnData({});
+    // A stop does not wait out the 10-second slice: the wake-up ends it.
+    QVERIFY2(stop.elapsed() < 5000, qPrintable(QString::number(stop.elapsed())));
+    QVERIFY(!device->ReadThread());
+    delete device;
+}
+
+void TestLinuxHid::followsHotPlug()
+{
+    controller->OnArrival = THidPlugEvent(&events, &Events::onArrival);
+    controller->OnRemoval = THidPlugEvent(&events, &Events::onRemoval);
+    controller->setOnDeviceChange(TNotifyEvent(&events, &Events::onChange));
+    QCOMPARE(events.log, QStringList{"change"});
+
+    addInterface("usb2", "0003:1234:5678.0008", "hidraw1", "Second Cable", "SN42");
+    umockdev_testbed_uevent(testbed, "/sys/devices/usb2/0003:1234:5678.0008/hidraw/hidraw1", "add");
+    QTRY_COMPARE(events.log, QStringList({"change", "arrival Second Cable", "change"}));
+    QCOMPARE(controller->DeviceList.last()->PnPInfo().InstanceId, quint32(8));
+
+    umockdev_testbed_uevent(testbed, "/sys/devices/usb2/0003:1234:5678.0008/hidraw/hidraw1", "remove");
+    umockdev_testbed_remove_device(testbed, "/sys/devices/usb2/0003:1234:5678.0008/hidraw/hidraw1");
+    QTRY_VERIFY(events.log.contains(QStringLiteral("removal Second Cable")));
+    QCOMPARE(controller->DeviceList.size(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestLinuxHid)
+#include "tst_linuxhid.moc"

@@ -2,7 +2,6 @@
 // standard output, in the form mx840-log --replay reads: each frame as the
 // cable sends it, four data-carrying reports and one empty report, plus a
 // "tick" line every nine frames (the meter sends about nine a second).
-#include "display/SegmentDecoder.h"
 #include "link/MeterFrame.h"
 #include "link/ReportText.h"
 
@@ -14,10 +13,7 @@ int main(int argc, char *argv[])
     const long frames = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 1000000;
     for (long i = 0; i < frames; ++i) {
         const QByteArray digits = QByteArray::number(10000 + (i * 37) % 90000);
-        LcdImage lcd;
-        for (int d = 0; d < 5; ++d)
-            lcd.mainCodes[d] = SegmentCodeOf(digits[4 - d], d == 1 + i % 4);
-        lcd.flagDigits = {1, quint8(i % 16), 0, 1};
+        const LcdImage lcd = LcdImageOf(digits, int(4 - i % 4), "     ", 0, {1, quint8(i % 16), 0, 1});
         for (const QByteArray &report : SplitIntoReports(EncodeMeterFrame(lcd, quint8(i % 16)))) {
             const QByteArray line =
                 ReportText(0, reinterpret_cast<const quint8 *>(report.constData()), quint16(report.size()));

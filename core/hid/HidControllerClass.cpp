@@ -143,7 +143,7 @@ THidDevice::THidDevice(std::unique_ptr<THidPnPInfo> pnpInfo, THidDeviceControlle
         setOnData(Controller->OnDeviceData());
         OnUnplug = Controller->OnDeviceUnplug();
     }
-    HidHandle handle = platform.open(pnp->DevicePath, HidAccess::ReadWrite);
+    HidHandle handle = platform.open(pnp->DevicePath, HidAccess::ReadWrite, &ReadWriteOpenError);
     ReadWriteAccess = bool(handle);
     if (!handle)
         handle = platform.open(pnp->DevicePath, HidAccess::QueryOnly);
@@ -196,7 +196,8 @@ bool THidDevice::CanAccess() const
 bool THidDevice::OpenControl()
 {
     if (CanAccess() && !ControlHandle) {
-        ControlHandle = platform.open(pnp->DevicePath, HidAccess::ReadWrite);
+        ReadWriteOpenError = 0;
+        ControlHandle = platform.open(pnp->DevicePath, HidAccess::ReadWrite, &ReadWriteOpenError);
         ReadWriteAccess = bool(ControlHandle);
         if (!ControlHandle)
             ControlHandle = platform.open(pnp->DevicePath, HidAccess::QueryOnly);

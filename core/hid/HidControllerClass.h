@@ -129,6 +129,7 @@ public:
     std::atomic<bool> InCallback{false};
     HidAttributes Attributes;
     bool ReadWriteAccess = false;
+    int ReadWriteOpenError = 0; // why the last read-write opening failed (EACCES: no permission)
     THidDataErrorEvent OnDataError;
     THidPlugEvent OnUnplug;
 

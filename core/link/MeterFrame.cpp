@@ -1,5 +1,7 @@
 #include "MeterFrame.h"
 
+#include "display/SegmentDecoder.h"
+
 namespace {
 
 void appendNibble(QByteArray &frame, quint8 highNibble, quint8 lowNibble)
@@ -15,7 +17,28 @@ void appendCodes(QByteArray &frame, quint8 highNibble, const std::array<quint8, 
     }
 }
 
+// Codes of a five-digit display, rightmost first as the meter sends them.
+std::array<quint8, 5> displayCodes(const QByteArray &leftToRight, int pointAfter)
+{
+    std::array<quint8, 5> codes{};
+    for (int fromLeft = 1; fromLeft <= 5; ++fromLeft) {
+        const char c = fromLeft <= leftToRight.size() ? leftToRight[fromLeft - 1] : ' ';
+        codes[5 - fromLeft] = SegmentCodeOf(c, fromLeft == pointAfter);
+    }
+    return codes;
+}
+
 } // namespace
+
+LcdImage LcdImageOf(const QByteArray &mainLeftToRight, int mainPointAfter, const QByteArray &smallLeftToRight,
+                    int smallPointAfter, std::array<quint8, 4> flagDigits)
+{
+    LcdImage image;
+    image.mainCodes = displayCodes(mainLeftToRight, mainPointAfter);
+    image.smallCodes = displayCodes(smallLeftToRight, smallPointAfter);
+    image.flagDigits = flagDigits;
+    return image;
+}
 
 QByteArray EncodeMeterFrame(const LcdImage &image, quint8 highNibble)
 {

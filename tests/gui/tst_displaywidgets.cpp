@@ -133,9 +133,7 @@ void TestDisplayWidgets::frameReachesEveryIndicator()
     feed(frm(), {QByteArray()}); // closes (and drops) that short frame
 
     // Overload: a full bar.
-    LcdImage overload = ReportStreams::image("00000", 0);
-    overload.mainCodes[2] = SegmentCodeOf('L', false);
-    feed(frm(), ReportStreams::reportsFor(overload));
+    feed(frm(), ReportStreams::reportsFor(ReportStreams::image("00L00", 0)));
     frm().refreshNow();
     QCOMPARE(frm().PBar2->maximum(), 100000);
     QCOMPARE(frm().PBar2->value(), 100000);

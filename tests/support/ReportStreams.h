@@ -1,6 +1,5 @@
 #pragma once
 
-#include "display/SegmentDecoder.h"
 #include "link/MeterFrame.h"
 #include "link/ReportReader.h"
 
@@ -15,13 +14,7 @@ namespace ReportStreams {
 // given digit from the left (0 for none), small digits blank, flags as given.
 inline LcdImage image(const QByteArray &mainLeftToRight, int pointAfter = 0, std::array<quint8, 4> flags = {0, 0, 0, 1})
 {
-    LcdImage result;
-    for (int i = 0; i < 5; ++i) {
-        const int fromLeft = 5 - i; // mainCodes[0] is the rightmost digit
-        result.mainCodes[i] = SegmentCodeOf(mainLeftToRight.at(fromLeft - 1), fromLeft == pointAfter);
-    }
-    result.flagDigits = flags;
-    return result;
+    return LcdImageOf(mainLeftToRight, pointAfter, "     ", 0, flags);
 }
 
 inline QList<QByteArray> reportsFor(const LcdImage &lcd, quint8 highNibble = 0x3)

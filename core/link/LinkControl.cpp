@@ -1,0 +1,229 @@
+#include "LinkControl.h"
+
+#include "app/MeterSession.h"
+
+#include <cerrno>
+
+namespace {
+
+constexpr int kAlarmTicks = 30;
+constexpr int kGiveUpReports = 8900;
+
+// Upper-case hexadecimal with at least `digits` digits ("%.2x", "%.4x").
+QString hex(uint value, int digits)
+{
+    return QString::number(value, 16).rightJustified(digits, QLatin1Char('0')).toUpper();
+}
+
+} // namespace
+
+const QString LinkControl::CableName = QStringLiteral("USB to Serial");
+const std::array<quint8, 10> LinkControl::FeatureReport{0x00, 0x60, 0x09, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x00};
+const QString LinkControl::NotConnectedMessage =
+    QStringLiteral("USB interface cable is not securely connected, please check and re-try.");
+const QString LinkControl::MeterNotReadyMessage =
+    QStringLiteral("USB interface cable is securely connected, please check if the meter is ready.");
+const QString LinkControl::PortMessage =
+    QStringLiteral("Could not open this specified port,change port NO.and try again! ");
+const QString LinkControl::PermissionMessage = QStringLiteral(
+    "The USB interface cable is plugged in, but this user is not allowed to open it (permission denied).\n\n"
+    "Install the udev rule 70-mx840-cable.rules that comes with the program (see its README) into "
+    "/etc/udev/rules.d, then unplug the cable and plug it in again.");
+
+LinkControl::LinkControl(MeterSession &meterSession, THidDeviceController &controller, LinkMessages &linkMessages,
+                         THidDataEvent read618, THidDataEvent readProbe)
+    : session(meterSession), HidCtl(controller), messages(linkMessages), Read618(std::move(read618)),
+      ReadProbe(std::move(readProbe))
+{
+}
+
+// The controller outlives the link; its change notification is cleared when
+// it is destroyed itself (clearing it here would rescan).
+LinkControl::~LinkControl()
+{
+    HidCtl.OnArrival = {};
+    HidCtl.OnEnumerate = {};
+    HidCtl.OnRemoval = {};
+    HidCtl.setOnDeviceDataError({});
+    DevListBox.clear(); // checks every device in, stopping its reading
+}
+
+void LinkControl::wireEvents()
+{
+    HidCtl.OnArrival = THidPlugEvent(this, &LinkControl::HidCtlArrival);
+    HidCtl.OnEnumerate = THidEnumerateEvent(this, &LinkControl::HidCtlEnumerate);
+    HidCtl.setOnDeviceChange(TNotifyEvent(this, &LinkControl::HidCtlDeviceChange));
+    HidCtl.setOnDeviceDataError(THidDataErrorEvent(this, &LinkControl::HidCtlDeviceDataError));
+    HidCtl.OnRemoval = THidPlugEvent(this, &LinkControl::HidCtlRemoval);
+}
+
+QString LinkControl::DeviceDisplayName(THidDevice *device)
+{
+    QString name = device->ProductName();
+    if (name.isEmpty())
+        name = QStringLiteral("Device VID=%1 PID=%2")
+                   .arg(hex(device->Attributes.VendorID, 4), hex(device->Attributes.ProductID, 4));
+    const QString serial = device->SerialNumber();
+    if (!serial.isEmpty())
+        name += QStringLiteral(" (Serial=%1)").arg(serial);
+    return name;
+}
+
+std::shared_ptr<THidDevice> LinkControl::selectedDevice() const
+{
+    if (DevListSelected < 0 || DevListSelected >= DevListBox.size())
+        return {};
+    return DevListBox[DevListSelected].device;
+}
+
+void LinkControl::log(const QString &line)
+{
+    HistoryListBox.append(line);
+}
+
+void LinkControl::ReadBtnClick()
+{
+    CurrentDevice.reset();
+    if (DevListBox.isEmpty() || DevListSelected < 0)
+        return;
+    const std::shared_ptr<THidDevice> device = selectedDevice();
+    CurrentDevice = device;
+    if (!device || !device->ReadWriteAccess) {
+        ReadBtnDown = false;
+        return;
+    }
+    device->setOnData(ReadBtnDown ? ReadProbe : THidDataEvent());
+}
+
+void LinkControl::SetFeatureClick()
+{
+    CurrentDevice.reset();
+    if (DevListBox.isEmpty() || DevListSelected < 0) {
+        messages.information(NotConnectedMessage);
+        USBConDown = false;
+        return;
+    }
+    const std::shared_ptr<THidDevice> device = selectedDevice();
+    CurrentDevice = device;
+    if (device)
+        device->SendFeature(FeatureReport.data(), int(FeatureReport.size())); // the result is not looked at
+    QString line;
+    for (quint8 byte : FeatureReport)
+        line += hex(byte, 2) + u' ';
+    log(line);
+}
+
+void LinkControl::USBConClick()
+{
+    USBConDown = !USBConDown;
+    ReadBtnClick();
+    SetFeatureClick();
+    session.state.ReportCount = 0;
+    CurrentDevice.reset();
+    if (DevListBox.isEmpty() || DevListSelected < 0)
+        return;
+    const std::shared_ptr<THidDevice> device = selectedDevice();
+    CurrentDevice = device;
+    if (!device || !device->ReadWriteAccess) {
+        USBConDown = false;
+        // Without read and write access nothing can be read; when the reason
+        // is a missing permission, say how to grant it.
+        if (device && device->ReadWriteOpenError == EACCES)
+            messages.information(PermissionMessage);
+        return;
+    }
+    device->setOnData(USBConDown ? Read618 : THidDataEvent());
+}
+
+void LinkControl::Panel2Click()
+{
+    session.display.lcd.rsUSB.visible = false;
+    const bool usb = session.state.PortSelection > 4;
+    if (Panel2Caption == QStringLiteral("CONNECT")) {
+        if (usb) {
+            USBConClick();
+            if (USBConDown)
+                Panel2Caption = QStringLiteral("DISCONNECT");
+        } else {
+            // No serial port is opened, so switching cannot fail here.
+            Panel2Caption = QStringLiteral("DISCONNECT");
+        }
+        ComsetEnabled = false;
+        return;
+    }
+    Panel2Caption = QStringLiteral("CONNECT");
+    ComsetEnabled = true;
+    if (session.state.PortSelection == 5)
+        USBConClick();
+}
+
+void LinkControl::ConTimerTimer()
+{
+    ModuleState &s = session.state;
+    if (s.WatchdogTicks != kAlarmTicks) {
+        ++s.WatchdogTicks;
+        return;
+    }
+    if (s.ReportCount < kGiveUpReports)
+        session.display.FlashTimeEnabled = true;
+    else
+        giveUp();
+    ++s.ReportCount;
+}
+
+// The meter has been silent too long: disconnect and say so. The message is
+// modal and the watchdog goes on ticking while it is open.
+void LinkControl::giveUp()
+{
+    ModuleState &s = session.state;
+    s.ReportCount = 0;
+    USBConDown = false;
+    if (const std::shared_ptr<THidDevice> device = CurrentDevice.lock())
+        device->setOnData({});
+    messages.information(MeterNotReadyMessage);
+    session.display.ShowDigits(true);
+    if (Panel2Caption == QStringLiteral("DISCONNECT"))
+        Panel2Caption = QStringLiteral("CONNECT");
+    session.display.FlashTimeEnabled = false;
+    s.WatchdogTicks = kAlarmTicks + 1;
+    session.indicator.showCONokN();
+}
+
+void LinkControl::HidCtlDeviceChange(QObject *)
+{
+    ReadBtnDown = false;
+    ReadBtnClick();
+    DevListBox.clear(); // destroys (checks in) every listed device
+    DevListSelected = -1;
+    HidCtl.Enumerate();
+    for (qsizetype i = DevListBox.size() - 1; i >= 0; --i) {
+        if (DevListBox[i].text == CableName) {
+            DevListSelected = int(i);
+            break;
+        }
+    }
+}
+
+bool LinkControl::HidCtlEnumerate(THidDevice *HidDev, int Idx)
+{
+    DevListEntry entry{DeviceDisplayName(HidDev), {}};
+    if (THidDevice *device = HidCtl.CheckOutAt(Idx))
+        entry.device.reset(device);
+    DevListBox.append(entry);
+    return true;
+}
+
+void LinkControl::HidCtlArrival(THidDevice *HidDev)
+{
+    log(QStringLiteral("Arrival of ") + DeviceDisplayName(HidDev));
+}
+
+void LinkControl::HidCtlRemoval(THidDevice *HidDev)
+{
+    log(QStringLiteral("Removal of ") + DeviceDisplayName(HidDev));
+}
+
+void LinkControl::HidCtlDeviceDataError(THidDevice *, quint32 Error)
+{
+    log(QStringLiteral("READ ERROR: %1 (%2)").arg(qt_error_string(int(Error)), hex(Error, 1)));
+}

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "hid/HidControllerClass.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <memory>
+
+class MeterSession;
+
+// The modal boxes the link shows the user.
+class LinkMessages
+{
+public:
+    virtual ~LinkMessages() = default;
+    // An information box with an OK button; returns when it is closed.
+    virtual void information(const QString &text) = 0;
+    // A plain message box.
+    virtual void message(const QString &text) = 0;
+};
+
+// One entry of the device list: its display name and the checked-out device.
+// The entry owns the device; destroying it checks the device in.
+struct DevListEntry
+{
+    QString text;
+    std::shared_ptr<THidDevice> device;
+};
+
+// The main window's side of the USB link: the device list filled from the HID
+// controller's events, the cable picked by its name, connecting and
+// disconnecting with the cable's feature report, the event log, and the
+// connection watchdog. The hidden controls that hold the link's state are
+// plain fields here; the window shows them.
+class LinkControl
+{
+public:
+    static const QString CableName;
+    static const std::array<quint8, 10> FeatureReport; // report ID first: 2400 baud
+    static const QString NotConnectedMessage;
+    static const QString MeterNotReadyMessage;
+    static const QString PortMessage;
+    static const QString PermissionMessage;
+
+    // `read618` and `readProbe` are the input-report handlers the link installs.
+    LinkControl(MeterSession &session, THidDeviceController &HidCtl, LinkMessages &messages, THidDataEvent read618,
+                THidDataEvent readProbe);
+    ~LinkControl();
+    LinkControl(const LinkControl &) = delete;
+    LinkControl &operator=(const LinkControl &) = delete;
+
+    // Assigns the controller's events in the order loading the window does;
+    // assigning OnDeviceChange fills the device list and picks the cable.
+    void wireEvents();
+
+    void Panel2Click();
+    void USBConClick();
+    void ReadBtnClick();
+    void SetFeatureClick();
+    void ConTimerTimer();
+    void HidCtlDeviceChange(QObject *Sender);
+    bool HidCtlEnumerate(THidDevice *HidDev, int Idx);
+    void HidCtlArrival(THidDevice *HidDev);
+    void HidCtlRemoval(THidDevice *HidDev);
+    void HidCtlDeviceDataError(THidDevice *HidDev, quint32 Error);
+    static QString DeviceDisplayName(THidDevice *device);
+
+    // The hidden controls
+    bool USBConDown = false; // the connected flag
+    bool ReadBtnDown = false; // never stays down
+    QString Panel2Caption = QStringLiteral("CONNECT");
+    bool ComsetEnabled = true;
+    QList<DevListEntry> DevListBox;
+    int DevListSelected = -1;
+    QStringList HistoryListBox; // the last line is the selected one
+    // The device the link uses; it belongs to its DevListBox entry, so it
+    // cannot dangle when the list is rebuilt.
+    std::weak_ptr<THidDevice> CurrentDevice;
+
+private:
+    std::shared_ptr<THidDevice> selectedDevice() const;
+    void log(const QString &line);
+    void giveUp();
+
+    MeterSession &session;
+    THidDeviceController &HidCtl;
+    LinkMessages &messages;
+    THidDataEvent Read618;
+    THidDataEvent ReadProbe;
+};

@@ -2,6 +2,7 @@
 // DecodeSegmentFrame turning each frame into its display text.
 #include "ReportStreams.h"
 #include "app/ModuleState.h"
+#include "display/SegmentDecoder.h"
 
 #include <benchmark/benchmark.h>
 

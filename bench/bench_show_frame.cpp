@@ -4,6 +4,7 @@
 #include "ReportStreams.h"
 #include "app/FrmTest.h"
 #include "app/Windows.h"
+#include "hid/SimulatedHidPlatform.h"
 #include "display/DialPanel.h"
 #include "display/VirtualLcd.h"
 
@@ -27,7 +28,8 @@ QList<QByteArray> displayTexts(int count)
 
 void BM_ShowData618WithRepaint(benchmark::State &bench)
 {
-    Windows windows;
+    SimulatedHidPlatform platform;
+    Windows windows(platform);
     TFrmTest &frm = *windows.FrmTest;
     frm.show();
     const QList<QByteArray> texts = displayTexts(256);
@@ -58,7 +60,8 @@ void BM_ShowData618CoreOnly(benchmark::State &bench)
 // less than 1.12 ms.
 void BM_ReportStreamThroughWindow(benchmark::State &bench)
 {
-    Windows windows;
+    SimulatedHidPlatform platform;
+    Windows windows(platform);
     TFrmTest &frm = *windows.FrmTest;
     frm.show();
     QList<QByteArray> reports;

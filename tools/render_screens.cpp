@@ -2,6 +2,7 @@
 // at the screens and for the pictures in docs/. Usage: mx840-screens DIR
 #include "app/FrmTest.h"
 #include "app/Windows.h"
+#include "hid/SimulatedHidPlatform.h"
 
 #include <QApplication>
 #include <QDir>
@@ -53,7 +54,8 @@ int main(int argc, char *argv[])
          2},
     };
     for (const Scene &scene : scenes) {
-        Windows windows;
+        SimulatedHidPlatform platform;
+        Windows windows(platform);
         TFrmTest &frm = *windows.FrmTest;
         frm.show();
         if (!QTest::qWaitForWindowExposed(&frm))

@@ -89,7 +89,7 @@ QAction *checkItem(QMenu *menu, const QString &caption, const char *objectName)
 
 } // namespace
 
-TFrmTest::TFrmTest(QWidget *parent) : QMainWindow(parent)
+TFrmTest::TFrmTest(HidPlatform &hidPlatform, QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("FrmTest"));
     setWindowTitle(QStringLiteral("KX840 Interface Software Ver1.00"));
@@ -101,15 +101,29 @@ TFrmTest::TFrmTest(QWidget *parent) : QMainWindow(parent)
     createMenus();
     createTimers();
 
+    // Loading the components: the controller scans, then its events are
+    // wired, which fills the device list and picks the cable.
+    HidCtl = std::make_unique<THidDeviceController>(hidPlatform, this);
+    link = std::make_unique<LinkControl>(session, *HidCtl, linkBoxes, THidDataEvent(this, &TFrmTest::Read618),
+                                         THidDataEvent(this, &TFrmTest::ReadProbe));
+    link->wireEvents();
+
     // The client area is fixed; the window is exactly the menu bar plus it.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     layout()->activate();
     FormCreate();
+    refreshLinkControls();
     refreshNow();
     centreOnDesktop();
 }
 
-TFrmTest::~TFrmTest() = default;
+// The link goes first: checking its devices in stops their read threads while
+// the handlers they call still exist.
+TFrmTest::~TFrmTest()
+{
+    link.reset();
+    HidCtl.reset();
+}
 
 void TFrmTest::FormCreate()
 {
@@ -135,6 +149,7 @@ void TFrmTest::createClientArea()
     setCentralWidget(client);
 
     Panel2 = buttonPanel(client, QStringLiteral("CONNECT"), arialPixels(16, true), {476, 4, 117, 29});
+    connect(Panel2, &Panel::clicked, this, &TFrmTest::Panel2Click);
     Panel3 = buttonPanel(client, QStringLiteral("EXIT"), arialPixels(19, true), {596, 4, 87, 29});
     connect(Panel3, &Panel::clicked, this, &TFrmTest::Panel3Click);
 
@@ -159,6 +174,7 @@ void TFrmTest::createClientArea()
     // SetFeature can take the keyboard focus, but the chart covers it.
     SetFeature = new QPushButton(QStringLiteral("SetFeature"), client);
     SetFeature->setGeometry(330, 400, 75, 25);
+    connect(SetFeature, &QPushButton::clicked, this, &TFrmTest::SetFeatureClick);
 
     Chtshow = new QChartView(client);
     Chtshow->setGeometry(314, 192, 371, 297);
@@ -309,6 +325,7 @@ void TFrmTest::createTimers()
 {
     ConTimer = new QTimer(this);
     ConTimer->setInterval(1000);
+    connect(ConTimer, &QTimer::timeout, this, &TFrmTest::ConTimerTimer);
     SampInterTime = new QTimer(this);
     SampInterTime->setInterval(1000);
     FlashTime = new QTimer(this);
@@ -343,8 +360,8 @@ void TFrmTest::Read618(THidDevice *, quint8 ReportID, const quint8 *Data, quint1
 void TFrmTest::ReadProbe(THidDevice *, quint8 ReportID, const quint8 *Data, quint16 Size)
 {
     if (const std::optional<QByteArray> line = session.reader.ReadProbe(ReportID, Data, Size)) {
-        HistoryListBox->addItem(QString::fromLatin1(*line));
-        HistoryListBox->setCurrentRow(HistoryListBox->count() - 1);
+        link->HistoryListBox.append(QString::fromLatin1(*line));
+        refreshLinkControls();
     }
 }
 
@@ -388,6 +405,62 @@ void TFrmTest::scheduleRefresh()
     }
     if (!refreshTimer->isActive())
         refreshTimer->start();
+}
+
+void TFrmTest::Panel2Click()
+{
+    link->Panel2Click();
+    refreshLinkControls();
+}
+
+void TFrmTest::USBConClick()
+{
+    link->USBConClick();
+    refreshLinkControls();
+}
+
+void TFrmTest::ReadBtnClick()
+{
+    link->ReadBtnClick();
+    refreshLinkControls();
+}
+
+void TFrmTest::SetFeatureClick()
+{
+    link->SetFeatureClick();
+    refreshLinkControls();
+}
+
+void TFrmTest::ConTimerTimer()
+{
+    link->ConTimerTimer();
+    refreshLinkControls();
+}
+
+// Puts the link's hidden controls on the screen (they are not seen, but the
+// caption of Panel2, the ComSet menu and the LCD's state follow them).
+void TFrmTest::refreshLinkControls()
+{
+    Panel2->setCaption(link->Panel2Caption);
+    Panel2->setCaptionColor(Qt::black);
+    Comset->setEnabled(link->ComsetEnabled);
+    USBCon->setChecked(link->USBConDown);
+
+    QStringList names;
+    for (const DevListEntry &entry : link->DevListBox)
+        names << entry.text;
+    QStringList shown;
+    for (int i = 0; i < DevListBox->count(); ++i)
+        shown << DevListBox->item(i)->text();
+    if (shown != names) {
+        DevListBox->clear();
+        DevListBox->addItems(names);
+    }
+    DevListBox->setCurrentRow(link->DevListSelected);
+    for (qsizetype i = HistoryListBox->count(); i < link->HistoryListBox.size(); ++i)
+        HistoryListBox->addItem(link->HistoryListBox[i]);
+    HistoryListBox->setCurrentRow(HistoryListBox->count() - 1);
+    scheduleRefresh();
 }
 
 void TFrmTest::refreshNow()

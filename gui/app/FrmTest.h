@@ -1,6 +1,9 @@
 #pragma once
 
+#include "Dialogs.h"
 #include "app/MeterSession.h"
+#include "hid/HidControllerClass.h"
+#include "link/LinkControl.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -21,7 +24,6 @@ class QPushButton;
 class QTableView;
 class QTimer;
 class QToolButton;
-class THidDevice;
 class VirtualLcd;
 
 // The main window. Its controls keep the names the rest of the program uses for
@@ -34,12 +36,18 @@ public:
     static constexpr int ClientWidth = 687;
     static constexpr int ClientHeight = 492;
 
-    explicit TFrmTest(QWidget *parent = nullptr);
+    explicit TFrmTest(HidPlatform &hidPlatform, QWidget *parent = nullptr);
     ~TFrmTest() override;
 
     // The core of the program: the module state (session.state) and the
     // objects that read and write it.
     MeterSession session;
+    // The HID device controller and the link to the cable.
+    std::unique_ptr<THidDeviceController> HidCtl;
+    std::unique_ptr<LinkControl> link;
+
+    // Modal boxes go through here; a test may put its own in.
+    void setDialogs(Dialogs *replacement) { dialogs = replacement; }
 
     // Input-report handlers; called on the GUI thread once per report.
     void Read618(THidDevice *HidDev, quint8 ReportID, const quint8 *Data, quint16 Size);
@@ -52,6 +60,13 @@ public:
     // Puts the core's state on the screen now rather than at the next
     // bounded-rate refresh.
     void refreshNow();
+
+    // Link handlers
+    void Panel2Click();
+    void USBConClick();
+    void ReadBtnClick();
+    void SetFeatureClick();
+    void ConTimerTimer();
 
     // Shell handlers
     void miExitClick();
@@ -157,8 +172,24 @@ private:
     void selectComPort(int n);
     void endProgram();
     void scheduleRefresh();
+    void refreshLinkControls();
     void applyNeedle(const std::optional<Dial::Stroke> &stroke);
 
     // Bursts of frames cause one repaint, at most 25 a second.
     QTimer *refreshTimer = nullptr;
+
+    // Forwards the link's boxes to whatever `dialogs` is at the time.
+    class LinkBoxes : public LinkMessages
+    {
+    public:
+        explicit LinkBoxes(TFrmTest &window) : frm(window) {}
+        void information(const QString &text) override { frm.dialogs->information(text); }
+        void message(const QString &text) override { frm.dialogs->message(text); }
+
+    private:
+        TFrmTest &frm;
+    };
+    QtDialogs qtDialogs{this};
+    Dialogs *dialogs = &qtDialogs;
+    LinkBoxes linkBoxes{*this};
 };

@@ -4,8 +4,8 @@
 #include "dialogs/AuxiliaryWindows.h"
 #include "reports/FrmPrint.h"
 
-Windows::Windows()
-    : FrmTest(std::make_unique<TFrmTest>())
+Windows::Windows(HidPlatform &hidPlatform)
+    : FrmTest(std::make_unique<TFrmTest>(hidPlatform))
     , FrmAbout(std::make_unique<TFrmAbout>())
     , Frmprint(std::make_unique<TFrmprint>())
     , Frmstore(std::make_unique<TFrmstore>())

@@ -7,13 +7,14 @@ class TFrmTest;
 class TFrmprint;
 class TFrmsearch;
 class TFrmstore;
+class HidPlatform;
 
 // The program's five windows, created once, in this order, and destroyed in
 // the reverse order at the end. The first is the main window.
 class Windows
 {
 public:
-    Windows();
+    explicit Windows(HidPlatform &hidPlatform);
     ~Windows();
     Windows(const Windows &) = delete;
     Windows &operator=(const Windows &) = delete;

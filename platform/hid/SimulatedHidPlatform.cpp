@@ -259,6 +259,9 @@ void SimulatedHidPlatform::pushReport(const QByteArray &path, const QByteArray &
 {
     if (const std::shared_ptr<Node> node = find(path)) {
         std::lock_guard lock(node->mutex);
+        // Like the kernel's buffer, it keeps the newest reports nobody reads.
+        if (node->reports.size() >= MaxQueuedReports)
+            node->reports.pop_front();
         node->reports.push_back(report);
         node->changed.notify_all();
     }

@@ -49,6 +49,8 @@ public:
     // The script of an interface, to change before any thread reads it.
     Interface &interface(const QByteArray &path);
 
+    static constexpr size_t MaxQueuedReports = 64;
+
     // Queues an input report (report ID first) for the interface's reader.
     void pushReport(const QByteArray &path, const QByteArray &report);
     // Makes the next read end with this error.

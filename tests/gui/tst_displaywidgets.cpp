@@ -1,6 +1,7 @@
 #include "ReportStreams.h"
 #include "app/FrmTest.h"
 #include "app/Windows.h"
+#include "hid/SimulatedHidPlatform.h"
 #include "display/DialPanel.h"
 #include "display/LcdLayout.h"
 #include "display/VirtualLcd.h"
@@ -48,7 +49,7 @@ class TestDisplayWidgets : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { windows = std::make_unique<Windows>(); }
+    void init() { windows = std::make_unique<Windows>(platform); }
     void cleanup() { windows.reset(); }
 
     void lcdDrawsWhatItsStateSays();
@@ -59,6 +60,7 @@ private slots:
 
 private:
     TFrmTest &frm() { return *windows->FrmTest; }
+    SimulatedHidPlatform platform;
     std::unique_ptr<Windows> windows;
 };
 

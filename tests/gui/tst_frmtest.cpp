@@ -1,6 +1,7 @@
 #include "ReportStreams.h"
 #include "app/FrmTest.h"
 #include "app/Windows.h"
+#include "hid/SimulatedHidPlatform.h"
 #include "dialogs/AuxiliaryWindows.h"
 #include "reports/FrmPrint.h"
 #include "display/DialPanel.h"
@@ -28,7 +29,7 @@ class TestFrmTest : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { windows = std::make_unique<Windows>(); }
+    void init() { windows = std::make_unique<Windows>(platform); }
     void cleanup() { windows.reset(); }
 
     void windowsAreCreatedHiddenExceptTheMain();
@@ -45,6 +46,7 @@ private slots:
 
 private:
     TFrmTest &frm() { return *windows->FrmTest; }
+    SimulatedHidPlatform platform;
     std::unique_ptr<Windows> windows;
 };
 

@@ -1,0 +1,77 @@
+// The whole window on the simulated cable: CONNECT, frames from the simulated
+// meter on the LCD and the dial, DISCONNECT.
+#include "app/FrmTest.h"
+#include "app/Windows.h"
+#include "display/DialPanel.h"
+#include "hid/SimulatedHidPlatform.h"
+#include "sim/MeterSimulator.h"
+#include "widgets/Panel.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QTest>
+
+namespace {
+
+const QByteArray kCable = "/dev/sim/cable";
+
+struct Answers : Dialogs
+{
+    QStringList shown;
+    void information(const QString &text) override { shown << text; }
+    void message(const QString &text) override { shown << text; }
+    void error(const QString &text) override { shown << text; }
+};
+
+} // namespace
+
+class TestEndToEnd : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void connectShowsLiveReadings();
+};
+
+void TestEndToEnd::connectShowsLiveReadings()
+{
+    SimulatedHidPlatform platform;
+    platform.plug(SimulatedHidPlatform::otherDevice("/dev/sim/mouse", QStringLiteral("Mouse")));
+    platform.plug(SimulatedHidPlatform::cable(kCable));
+    MeterSimulator meter(platform, kCable);
+    Windows windows(platform);
+    TFrmTest &frm = *windows.FrmTest;
+    Answers answers;
+    frm.setDialogs(&answers);
+    frm.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frm));
+    QCOMPARE(frm.DevListBox->count(), 2);
+    QCOMPARE(frm.DevListBox->currentRow(), 1);
+
+    // The meter waits for the cable's configuration.
+    for (int i = 0; i < 20; ++i)
+        meter.tick();
+    QTest::mouseClick(frm.Panel2, Qt::LeftButton);
+    QCOMPARE(frm.Panel2->caption(), QStringLiteral("DISCONNECT"));
+    QCOMPARE(frm.HistoryListBox->currentItem()->text(), QStringLiteral("00 60 09 00 00 03 00 00 00 00 "));
+
+    const QPoint startTip = frm.session.state.LastNeedleTip;
+    for (int i = 0; i < 5 * 40; ++i) { // forty frames
+        meter.tick();
+        QCoreApplication::processEvents();
+    }
+    QTRY_VERIFY(frm.session.state.ReadingUnit == QStringLiteral("RPM"));
+    QVERIFY(frm.session.state.ReadingText != QStringLiteral("00000"));
+    QVERIFY(frm.session.state.LastNeedleTip != startTip);
+    frm.refreshNow();
+    QVERIFY(frm.KD->CONok->isVisibleTo(frm.KD) || frm.KD->CONokN->isVisibleTo(frm.KD));
+    QVERIFY(answers.shown.isEmpty());
+
+    QTest::mouseClick(frm.Panel2, Qt::LeftButton);
+    QCOMPARE(frm.Panel2->caption(), QStringLiteral("CONNECT"));
+    QCOMPARE(platform.featureReports(kCable).size(), 2);
+    QVERIFY(!frm.link->DevListBox[1].device->ReadThread());
+}
+
+QTEST_MAIN(TestEndToEnd)
+#include "tst_endtoend.moc"

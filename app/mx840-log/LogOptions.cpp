@@ -1,45 +1,74 @@
 #include "LogOptions.h"
 
-const char kLogUsage[] = "Usage: mx840-log --replay FILE\n"
-                         "\n"
-                         "Runs the meter's report path without a window.\n"
-                         "\n"
-                         "  --replay FILE   Read input reports from FILE and print the display text\n"
-                         "                  (18 characters) of every frame the meter would show, one\n"
-                         "                  per line. FILE holds one report per line as the program\n"
-                         "                  logs it, e.g. \"R 00  F7 30 37 3B 36 30 35 3E\" (hexadecimal\n"
-                         "                  in either case, trailing blank optional), or the word\n"
-                         "                  \"tick\" for one second passing on the one-second timers.\n"
-                         "                  Lines starting with '#' and blank lines are skipped.\n"
-                         "  -h, --help      Show this text.\n"
-                         "\n"
-                         "Exit status: 0 on success; 2 for bad arguments, a missing or unreadable\n"
-                         "file, or a malformed line (the message names the line).\n";
+const char kLogUsage[] =
+    "Usage: mx840-log [--simulate[=FILE] | --replay FILE] [--trace]\n"
+    "\n"
+    "Prints the meter's readings without a window. For every frame the meter\n"
+    "shows it prints the reading and its unit, separated by a tab.\n"
+    "\n"
+    "Sources (by default the real cable):\n"
+    "  (none)          Find the interface cable \"USB to Serial\", configure it\n"
+    "                  and print readings as frames arrive, until interrupted\n"
+    "                  (Ctrl+C or SIGTERM end it cleanly, exit status 0).\n"
+    "  --simulate      The same with a simulated cable and meter running a\n"
+    "                  built-in scenario; --simulate=FILE plays a replay file\n"
+    "                  at the meter's pace, in a loop.\n"
+    "  --replay FILE   Feed the reports of FILE through the report path as fast\n"
+    "                  as they can be read, then end. FILE holds one report per\n"
+    "                  line as the program logs it, e.g.\n"
+    "                  \"R 00  F7 30 37 3B 36 30 35 3E\" (hexadecimal in either\n"
+    "                  case, trailing blank optional), or the word \"tick\" for\n"
+    "                  one second passing on the one-second timers. Lines\n"
+    "                  starting with '#' and blank lines are skipped.\n"
+    "\n"
+    "  --trace         Print, for every shown frame, these tab-separated fields:\n"
+    "                  the display text (18 characters), the reading, the\n"
+    "                  decimal point position, the unit, the dial multiplier,\n"
+    "                  the progress bar's maximum and position, the needle value\n"
+    "                  and the maximum of the chart's left axis.\n"
+    "  -h, --help      Show this text.\n"
+    "\n"
+    "Exit status: 0 on success; 1 when no cable is found, it cannot be opened,\n"
+    "or the meter stays silent until the link gives up; 2 for bad arguments, a\n"
+    "missing or unreadable file, or a malformed line (the message names it).\n";
 
 std::optional<LogOptions> ParseLogOptions(const QStringList &arguments, QString *error)
 {
     LogOptions options;
+    int sources = 0;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments[i];
         if (argument == u"-h" || argument == u"--help") {
             options.help = true;
         } else if (argument == u"--trace") {
             options.trace = true;
-        } else if (argument == u"--replay") {
-            if (i + 1 >= arguments.size()) {
-                *error = QStringLiteral("--replay needs a file name");
-                return std::nullopt;
+        } else if (argument == u"--simulate" || argument.startsWith(u"--simulate=")) {
+            options.source = LogOptions::Source::Simulated;
+            options.file = argument.section(u'=', 1);
+            ++sources;
+        } else if (argument == u"--replay" || argument.startsWith(u"--replay=")) {
+            options.source = LogOptions::Source::Replay;
+            if (argument == u"--replay") {
+                if (i + 1 >= arguments.size()) {
+                    *error = QStringLiteral("--replay needs a file name");
+                    return std::nullopt;
+                }
+                options.file = arguments[++i];
+            } else {
+                options.file = argument.section(u'=', 1);
             }
-            options.replayFile = arguments[++i];
-        } else if (argument.startsWith(u"--replay=")) {
-            options.replayFile = argument.mid(9);
+            ++sources;
         } else {
             *error = QStringLiteral("unknown argument: %1").arg(argument);
             return std::nullopt;
         }
     }
-    if (!options.help && options.replayFile.isEmpty()) {
-        *error = QStringLiteral("nothing to do: give --replay FILE");
+    if (sources > 1) {
+        *error = QStringLiteral("give one source: --simulate or --replay");
+        return std::nullopt;
+    }
+    if (options.source == LogOptions::Source::Replay && options.file.isEmpty()) {
+        *error = QStringLiteral("--replay needs a file name");
         return std::nullopt;
     }
     return options;

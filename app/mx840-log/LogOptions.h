@@ -8,7 +8,9 @@
 // What mx840-log was asked to do.
 struct LogOptions
 {
-    QString replayFile;
+    enum class Source { Cable, Simulated, Replay };
+    Source source = Source::Cable;
+    QString file; // the replay file, or the file the simulated meter plays
     bool trace = false;
     bool help = false;
 };

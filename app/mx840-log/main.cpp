@@ -1,21 +1,31 @@
 #include "LogOptions.h"
 #include "app/MeterSession.h"
+#include "hid/LinuxHidPlatform.h"
+#include "link/LinkControl.h"
 #include "link/ReplayFile.h"
 #include "locale/SystemLocale.h"
+#include "sim/SimulatedMachine.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QSocketNotifier>
+#include <QTimer>
 
+#include <csignal>
 #include <cstdio>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
-constexpr int kExitFailure = 2;
+constexpr int kExitNoLink = 1;
+constexpr int kExitBadInput = 2;
 
-int fail(const QString &message)
+int fail(const QString &message, int status)
 {
     std::fprintf(stderr, "mx840-log: %s\n", qPrintable(message));
-    return kExitFailure;
+    return status;
 }
 
 // One line for a shown frame: the reading and its unit, or with --trace
@@ -38,14 +48,19 @@ QByteArray frameLine(const MeterSession &session, bool trace)
     return fields.join(u'\t').toUtf8();
 }
 
+void printLine(const QByteArray &line)
+{
+    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+    std::fputc('\n', stdout);
+}
+
 // Feeds every report of the replay file through the report path and prints a
 // line for each frame it shows.
 int replay(const LogOptions &options)
 {
-    const QString &path = options.replayFile;
-    QFile file(path);
+    QFile file(options.file);
     if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+        return fail(QStringLiteral("cannot read %1: %2").arg(options.file, file.errorString()), kExitBadInput);
 
     MeterSession session(SystemDecimalSeparator());
     ReplayReader steps(file);
@@ -53,17 +68,103 @@ int replay(const LogOptions &options)
         if (step->kind == ReplayStep::Kind::Tick)
             continue; // no one-second timer acts on a replay yet
         const auto *data = reinterpret_cast<const quint8 *>(step->data.constData());
-        if (session.Read618(step->reportId, data, quint16(step->data.size())).frameShown) {
-            const QByteArray line = frameLine(session, options.trace);
-            std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
-            std::fputc('\n', stdout);
-        }
+        if (session.Read618(step->reportId, data, quint16(step->data.size())).frameShown)
+            printLine(frameLine(session, options.trace));
     }
     if (!steps.error().isEmpty())
-        return fail(QStringLiteral("%1: %2").arg(path, steps.error()));
+        return fail(QStringLiteral("%1: %2").arg(options.file, steps.error()), kExitBadInput);
     if (file.error() != QFileDevice::NoError)
-        return fail(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
-    return std::fflush(stdout) == 0 ? 0 : fail(QStringLiteral("cannot write the output"));
+        return fail(QStringLiteral("cannot read %1: %2").arg(options.file, file.errorString()), kExitBadInput);
+    return std::fflush(stdout) == 0 ? 0 : fail(QStringLiteral("cannot write the output"), kExitBadInput);
+}
+
+// The link's boxes, as lines on standard error.
+struct ConsoleMessages : LinkMessages
+{
+    void information(const QString &text) override { std::fprintf(stderr, "mx840-log: %s\n", qPrintable(text)); }
+    void message(const QString &text) override { information(text); }
+};
+
+// The report handler of a live run: shows each frame and prints its line.
+struct FramePrinter
+{
+    MeterSession &session;
+    bool trace;
+    void Read618(THidDevice *, quint8 ReportID, const quint8 *Data, quint16 Size)
+    {
+        if (session.Read618(ReportID, Data, Size).frameShown) {
+            printLine(frameLine(session, trace));
+            std::fflush(stdout);
+        }
+    }
+};
+
+// SIGINT and SIGTERM end the event loop through a pipe the loop watches.
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
+}
+
+void quitOnSignals(QObject *context)
+{
+    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, context);
+    QObject::connect(notifier, &QSocketNotifier::activated, context, [] { QCoreApplication::exit(0); });
+    struct sigaction action = {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+// Connects to the cable (real or simulated) the way the window does and
+// prints readings until interrupted.
+int live(const LogOptions &options)
+{
+    std::unique_ptr<SimulatedMachine> machine;
+    std::unique_ptr<LinuxHidPlatform> linuxPlatform;
+    if (options.source == LogOptions::Source::Simulated) {
+        QString error;
+        machine = SimulatedMachine::create(options.file, &error);
+        if (!machine)
+            return fail(error, kExitBadInput);
+    } else {
+        linuxPlatform = std::make_unique<LinuxHidPlatform>();
+    }
+    HidPlatform &platform = machine ? static_cast<HidPlatform &>(machine->platform) : *linuxPlatform;
+
+    MeterSession session(SystemDecimalSeparator());
+    session.state.PortSelection = 5;
+    THidDeviceController HidCtl(platform);
+    ConsoleMessages messages;
+    FramePrinter printer{session, options.trace};
+    LinkControl link(session, HidCtl, messages, THidDataEvent(&printer, &FramePrinter::Read618), THidDataEvent());
+    link.wireEvents();
+    link.Panel2Click();
+    if (!link.USBConDown) {
+        if (link.DevListSelected < 0)
+            return fail(QStringLiteral("no interface cable \"%1\" found").arg(LinkControl::CableName), kExitNoLink);
+        return fail(QStringLiteral("the interface cable could not be opened"), kExitNoLink);
+    }
+
+    QObject context;
+    quitOnSignals(&context);
+    QTimer ConTimer;
+    QObject::connect(&ConTimer, &QTimer::timeout, &context, [&link] {
+        link.ConTimerTimer();
+        if (!link.USBConDown)
+            QCoreApplication::exit(kExitNoLink); // the watchdog gave up
+    });
+    ConTimer.start(1000);
+    const int status = QCoreApplication::exec();
+    if (link.USBConDown)
+        link.Panel2Click(); // disconnect: the read thread stops
+    std::fflush(stdout);
+    return status;
 }
 
 } // namespace
@@ -75,11 +176,11 @@ int main(int argc, char *argv[])
     const std::optional<LogOptions> options = ParseLogOptions(QCoreApplication::arguments().mid(1), &error);
     if (!options) {
         std::fputs(kLogUsage, stderr);
-        return fail(error);
+        return fail(error, kExitBadInput);
     }
     if (options->help) {
         std::fputs(kLogUsage, stdout);
         return 0;
     }
-    return replay(*options);
+    return options->source == LogOptions::Source::Replay ? replay(*options) : live(*options);
 }

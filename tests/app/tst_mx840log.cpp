@@ -1,6 +1,8 @@
 #include "locale/SystemLocale.h"
 
 #include <QProcess>
+
+#include <csignal>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -56,6 +58,8 @@ private slots:
     void replayPrintsEveryShownFrame();
     void failures_data();
     void failures();
+    void liveRunEndsCleanlyOnSignals();
+    void noCable();
 };
 
 void TestMx840Log::replayPrintsEveryShownFrame()
@@ -85,7 +89,12 @@ void TestMx840Log::failures_data()
                                     << "line 3:";
     QTest::newRow("missing file") << QStringList{"--replay", "DIR/none.txt"} << QByteArray() << "cannot read";
     QTest::newRow("directory") << QStringList{"--replay", "DIR"} << QByteArray() << "cannot read";
-    QTest::newRow("no arguments") << QStringList{} << QByteArray() << "Usage:";
+    QTest::newRow("two sources") << QStringList{"--simulate", "--replay", "FILE"} << QByteArray("tick\n")
+                                 << "one source";
+    QTest::newRow("simulated meter, malformed file") << QStringList{"--simulate=FILE"} << QByteArray("R 0\n")
+                                                     << "line 1:";
+    QTest::newRow("simulated meter, empty file") << QStringList{"--simulate=FILE"} << QByteArray("tick\n")
+                                                 << "no reports";
     QTest::newRow("unknown argument") << QStringList{"--frobnicate"} << QByteArray() << "unknown argument";
     QTest::newRow("replay without file") << QStringList{"--replay"} << QByteArray() << "needs a file";
 }
@@ -98,11 +107,39 @@ void TestMx840Log::failures()
     QTemporaryDir dir;
     const QString path = writeFile(dir, file);
     for (QString &argument : arguments)
-        argument = argument == u"FILE" ? path : argument.replace(QStringLiteral("DIR"), dir.path());
+        argument = argument.replace(QStringLiteral("FILE"), path).replace(QStringLiteral("DIR"), dir.path());
     const Run run = runLog(arguments);
     QCOMPARE(run.exitCode, 2);
     QVERIFY2(QString::fromLocal8Bit(run.err).contains(message), run.err.constData());
 }
 
-QTEST_APPLESS_MAIN(TestMx840Log)
+// The simulated cable and meter: readings come at the meter's pace until a
+// signal ends the run cleanly.
+void TestMx840Log::liveRunEndsCleanlyOnSignals()
+{
+    for (const auto signal : {SIGINT, SIGTERM}) {
+        QProcess process;
+        process.start(qEnvironmentVariable("MX840_LOG"), {QStringLiteral("--simulate")});
+        QVERIFY(process.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(process.bytesAvailable() > 0 || process.state() != QProcess::Running, 10000);
+        QTest::qWait(500);
+        ::kill(pid_t(process.processId()), signal);
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+        const QList<QByteArray> lines = process.readAllStandardOutput().split('\n');
+        QVERIFY(lines.size() >= 3);
+        QVERIFY(lines.first().endsWith("\tRPM"));
+    }
+}
+
+// On this machine there is no real cable: a message and status 1.
+void TestMx840Log::noCable()
+{
+    const Run run = runLog({});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains("no interface cable \"USB to Serial\" found"), run.err.constData());
+}
+
+QTEST_GUILESS_MAIN(TestMx840Log)
 #include "tst_mx840log.moc"

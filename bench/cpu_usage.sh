@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# CPU use of a running program, from its own CPU time (utime + stime in
+# /proc/PID/stat), over a window of seconds after a short settling time.
+#
+#   bench/cpu_usage.sh [--connect] SECONDS -- COMMAND [ARG...]
+#
+# --connect clicks the window's CONNECT panel first (run under xvfb-run, with
+# xdotool installed). Prints "cpu% of one core over N s".
+set -euo pipefail
+connect=0
+if [ "${1:-}" = "--connect" ]; then connect=1; shift; fi
+seconds=$1; shift
+[ "$1" = "--" ] && shift
+
+"$@" >/dev/null 2>&1 &
+pid=$!
+trap 'kill $pid 2>/dev/null || true' EXIT
+sleep 3
+if [ $connect = 1 ]; then
+  wid=$(xdotool search --name "MX840 Interface" | head -1)
+  eval "$(xdotool getwindowgeometry --shell "$wid")"
+  menu=$(( $(xdotool getwindowgeometry "$wid" >/dev/null; echo 19) ))
+  xdotool mousemove $((X + 534)) $((Y + menu + 18)) click 1
+  sleep 2
+fi
+ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
+hz=$(getconf CLK_TCK)
+start=$(ticks)
+sleep "$seconds"
+end=$(ticks)
+awk -v t=$((end - start)) -v hz="$hz" -v s="$seconds" 'BEGIN { printf "%.2f%% of one core over %d s\n", 100 * t / hz / s, s }'

@@ -19,8 +19,8 @@ sleep 3
 if [ $connect = 1 ]; then
   wid=$(xdotool search --name "MX840 Interface" | head -1)
   eval "$(xdotool getwindowgeometry --shell "$wid")"
-  menu=$(( $(xdotool getwindowgeometry "$wid" >/dev/null; echo 19) ))
-  xdotool mousemove $((X + 534)) $((Y + menu + 18)) click 1
+  # CONNECT's centre: (534, 18) in the client area, below a 19-pixel menu bar
+  xdotool mousemove $((X + 534)) $((Y + 19 + 18)) click 1
   sleep 2
 fi
 ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }

@@ -30,13 +30,17 @@ double climbingRpm(double t)
 QByteArray clock(double t)
 {
     const int seconds = int(t);
-    return QByteArray(" ") + QByteArray::number(seconds / 60 % 100).rightJustified(2, '0')
-           + QByteArray::number(seconds % 60).rightJustified(2, '0');
+    return QByteArray(" ") + QByteArray::number(seconds / 60 % 100).rightJustified(2, '0') +
+           QByteArray::number(seconds % 60).rightJustified(2, '0');
 }
 
 LcdImage reading(double value, double t, quint8 symbols, quint8 statistics, quint8 unit)
 {
-    const MeterScenario::Digits digits = MeterScenario::autoRange(value);
+    // Pieces are counted in whole numbers; speeds are shown with all the
+    // decimals that fit.
+    const MeterScenario::Digits digits =
+        unit == kCount ? MeterScenario::Digits{QByteArray::number(qint64(value)).rightJustified(5, '0'), 0}
+                       : MeterScenario::autoRange(value);
     return LcdImageOf(digits.text, digits.pointAfter, clock(t), 0,
                       {kPowerLevel, quint8(symbols | kColon), statistics, unit});
 }

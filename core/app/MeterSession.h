@@ -6,6 +6,7 @@
 #include "display/Dial.h"
 #include "display/MeterDisplay.h"
 #include "link/ReportReader.h"
+#include "recording/ReadingTable.h"
 #include "recording/RecordPolicy.h"
 
 #include <QString>
@@ -35,8 +36,9 @@ public:
     ModuleState state;
     QString SysDecimalSep;
     ConnectionIndicator indicator;
-    TrendChart chart;
-    RecordPolicy recordPolicy;
+    TrendChart chart{state};
+    ReadingTable cds1;
+    RecordPolicy recordPolicy{state, cds1, chart, SysDecimalSep};
     Dial dial{state};
     MeterDisplay display{state, indicator, dial, chart, recordPolicy};
     ReportReader reader{state, indicator};

@@ -2,31 +2,100 @@
 
 #include <QPointF>
 #include <QRandomGenerator>
+#include <QString>
 
 #include <array>
 #include <vector>
 
-// The data of the trend chart: two series that always receive the same values
-// (0: the area series Series2, 1: the line series Series1) and the range of the
-// left axis. The chart view draws from it.
+struct ModuleState;
+
+// The trend chart's data and rules: two series that receive the same values
+// (0: the area series Series2, 1: the line series Series1), exactly one of
+// them visible; paging; the page buttons' states; the left axis. The chart
+// view draws from it.
 class TrendChart
 {
 public:
-    TrendChart();
+    enum Series { Area = 0, Line = 1 };
 
-    const std::vector<QPointF> &series(int index) const { return seriesPoints[index]; }
-    // Appends the value to both series; its X is the number of points before it.
-    void appendValue(double value);
-    // Empties both series and puts one placeholder point in each.
-    void Clear();
+    explicit TrendChart(ModuleState &state);
+
+    // Moves on with every change, so that a view redraws only what changed.
+    quint64 revision() const { return changes; }
+
+    // Points: X is the point's position in its series, Y its value.
+    qsizetype pointCount(int series) const { return qsizetype(values[series].size()); }
+    double value(int series, qsizetype x) const { return values[series][size_t(x)]; }
+    void append(int series, double value)
+    {
+        values[series].push_back(value);
+        ++changes;
+    }
+    // Clear: both series emptied and given one placeholder point at X 0.
+    void BtNewClick();
+
+    // Which series is shown (ShowSeries makes it the only active one).
+    int visibleSeries() const { return shown; }
+    void ShowSeries(int index)
+    {
+        shown = index;
+        ++changes;
+    }
+    bool fill() const { return fillChecked; }
+    void setFill(bool checked);
+
+    // Paging
+    int pointsPerPage() const { return perPage; }
+    // Refuses a negative number with the chart's message; true when taken.
+    bool setPointsPerPage(int points, QString *refusal = nullptr);
+    int pageCount() const;
+    int currentPage() const { return page; }
+    void setCurrentPage(int value);
+    QString Bt10Caption = QStringLiteral("1");
+    struct Buttons
+    {
+        bool first = true, previous = true, next = true, last = true;
+    } buttons;
+    void BtFirstClick();
+    void BTPreviousClick();
+    void BtNextClick();
+    void BTlastClick();
+    // The record step's jump to the newest page while following.
+    void followLastPage();
+
+    // The points of the current page of the visible series: positions
+    // [first, first + count).
+    struct PageRange
+    {
+        qsizetype first = 0;
+        qsizetype count = 0;
+        double axisMinimum = 0; // bottom axis
+        double axisMaximum = 0;
+    };
+    PageRange pageRange() const;
+    // The current page's points of the visible series, at most two per pixel
+    // column: a column's lowest and highest value, in order, so peaks survive.
+    std::vector<QPointF> pagePoints(int columns) const;
 
     int leftAxisMinimum() const { return axisMinimum; }
     int leftAxisMaximum() const { return axisMaximum; }
     void setLeftAxisRange(int minimum, int maximum);
 
 private:
-    std::array<std::vector<QPointF>, 2> seriesPoints;
+    void showCurrentPage()
+    {
+        Bt10Caption = QString::number(page);
+        ++changes;
+    }
+
+    ModuleState &state;
+    std::array<std::vector<double>, 2> values;
+    int shown = Area;
+    bool fillChecked = true;
+    int perPage = 100;
+    int page = 1;
     int axisMinimum = 0;
     int axisMaximum = 10000;
     QRandomGenerator random{840};
+    quint64 changes = 1;
 };

@@ -73,7 +73,7 @@ std::optional<Dial::Stroke> MeterDisplay::ShowData618(const QByteArray &displayT
     if (!holdFlag)
         recordPolicy.INDataToTable(1);
     if (state.ReadingUnit != state.PreviousUnit)
-        chart.Clear();
+        chart.BtNewClick();
     state.PreviousUnit = state.ReadingUnit;
     return needle;
 }

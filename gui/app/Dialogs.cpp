@@ -1,5 +1,6 @@
 #include "Dialogs.h"
 
+#include <QFileDialog>
 #include <QMessageBox>
 
 void QtDialogs::information(const QString &text)
@@ -15,4 +16,23 @@ void QtDialogs::message(const QString &text)
 void QtDialogs::error(const QString &text)
 {
     QMessageBox::critical(owner, QStringLiteral("Error"), text);
+}
+
+bool QtDialogs::confirm(const QString &text)
+{
+    return QMessageBox::question(owner, QStringLiteral("Confirm"), text) == QMessageBox::Yes;
+}
+
+// Bitmaps only, asking before overwriting; Qt's own dialog so that it behaves
+// the same everywhere.
+QString QtDialogs::savePictureFile()
+{
+    QFileDialog dialog(owner, QString(), QString(), QStringLiteral("Bitmaps (*.bmp)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("bmp"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
 }

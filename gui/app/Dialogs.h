@@ -10,6 +10,10 @@ class Dialogs : public LinkMessages
 {
 public:
     virtual void error(const QString &text) = 0;
+    // A question with Yes and No; true for Yes.
+    virtual bool confirm(const QString &text) = 0;
+    // The save-picture dialog: the chosen file, or empty when cancelled.
+    virtual QString savePictureFile() = 0;
 };
 
 class QtDialogs : public Dialogs
@@ -19,6 +23,8 @@ public:
     void information(const QString &text) override;
     void message(const QString &text) override;
     void error(const QString &text) override;
+    bool confirm(const QString &text) override;
+    QString savePictureFile() override;
 
 private:
     QWidget *owner;

@@ -1,6 +1,8 @@
 #include "FrmTest.h"
 
+#include "chart/TrendChartView.h"
 #include "display/DialPanel.h"
+#include "recording/ReadingTableModel.h"
 #include "display/VirtualLcd.h"
 #include "locale/SystemLocale.h"
 #include "widgets/ButtonGlyphs.h"
@@ -9,9 +11,11 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QChartView>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFile>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -128,12 +132,15 @@ TFrmTest::~TFrmTest()
 void TFrmTest::FormCreate()
 {
     session.SysDecimalSep = SystemDecimalSeparator();
+    session.recordPolicy.timeSeparator = SystemTimeSeparator();
     set10k->setChecked(true);
     session.state.FollowLastPage = true;
+    BtNewClick();
     KDsetup();
     KDrun(0);
     RepeatSet->setChecked(true);
     session.state.PortSelection = 5;
+    session.chart.setPointsPerPage(100);
     setWindowTitle(QStringLiteral("MX840 Interface Software V2.01"));
 }
 
@@ -165,8 +172,7 @@ void TFrmTest::createClientArea()
 
     createRecordPanel();
 
-    DBGrid1 = new QTableView(client);
-    DBGrid1->setGeometry(2, 288, 311, 201);
+    createGrid();
 
     KD = new DialPanel(client);
     KD->setGeometry(QRect(QPoint(312, 34), Dial::PanelSize));
@@ -176,8 +182,51 @@ void TFrmTest::createClientArea()
     SetFeature->setGeometry(330, 400, 75, 25);
     connect(SetFeature, &QPushButton::clicked, this, &TFrmTest::SetFeatureClick);
 
-    Chtshow = new QChartView(client);
+    createChart();
+}
+
+// The reading grid: centred columns No, Time, Value, Unit that can be moved,
+// whole-row selection, no editing, rows of one height so that a table of
+// millions scrolls and jumps without measuring rows.
+void TFrmTest::createGrid()
+{
+    DataSource1 = new ReadingTableModel(session.cds1, this);
+    DBGrid1 = new QTableView(client);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setGeometry(2, 288, 311, 201);
+    DBGrid1->setFont(arialPixels(11, false));
+    DBGrid1->setModel(DataSource1);
+    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid1->setTabKeyNavigation(true);
+    DBGrid1->verticalHeader()->hide();
+    DBGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    DBGrid1->verticalHeader()->setDefaultSectionSize(17);
+    QHeaderView *titles = DBGrid1->horizontalHeader();
+    titles->setFont(arialPixels(13, false));
+    titles->setSectionsMovable(true);
+    titles->setHighlightSections(false);
+    DBGrid1->setColumnWidth(0, 57);
+    DBGrid1->setColumnWidth(2, 81);
+    DBGrid1->setColumnWidth(3, 80);
+    DBGrid1->installEventFilter(this);
+}
+
+void TFrmTest::createChart()
+{
+    Chtshow = new TrendChartView(client);
     Chtshow->setGeometry(314, 192, 371, 297);
+    connect(Chtshow->BtFill, &QCheckBox::clicked, this, &TFrmTest::BtFillClick);
+    connect(Chtshow->Maxrecord, &QLineEdit::textChanged, this, &TFrmTest::MaxrecordChange);
+    connect(Chtshow->BtSave, &QToolButton::clicked, this, &TFrmTest::BtSaveClick);
+    connect(Chtshow->BtNew, &QToolButton::clicked, this, &TFrmTest::BtNewClick);
+    connect(Chtshow->BtFirst, &QToolButton::clicked, this, &TFrmTest::BtFirstClick);
+    connect(Chtshow->BTPrevious, &QToolButton::clicked, this, &TFrmTest::BTPreviousClick);
+    connect(Chtshow->BtNext, &QToolButton::clicked, this, &TFrmTest::BtNextClick);
+    connect(Chtshow->BTlast, &QToolButton::clicked, this, &TFrmTest::BTlastClick);
+    connect(Chtshow->TbFd, &QToolButton::clicked, this, &TFrmTest::TbSxClick);
+    connect(Chtshow->TbSx, &QToolButton::clicked, this, &TFrmTest::TbSxClick);
 }
 
 void TFrmTest::createRecordPanel()
@@ -202,11 +251,16 @@ void TFrmTest::createRecordPanel()
     RecordSITime = new QLineEdit(QStringLiteral("10"), Panel7);
     RecordSITime->setFont(font);
     RecordSITime->setGeometry(156, 4, 25, 22);
+    RecordSITime->installEventFilter(this); // the key filter
+    connect(RepeatSet, &QCheckBox::toggled, this, [this](bool on) { session.recordPolicy.settings.RepeatSet = on; });
+    connect(RecordSI, &QCheckBox::toggled, this, [this](bool on) { session.recordPolicy.settings.RecordSI = on; });
+    connect(RecordSITime, &QLineEdit::textChanged, this, &TFrmTest::RecordSITimeChange);
 
     SpeedButton1 = pictureButton(Panel7, ButtonGlyphs::save(), QStringLiteral("Save Data"), {198, 4, 25, 21});
     SpeedButton2 = pictureButton(Panel7, ButtonGlyphs::remove(), QStringLiteral("Delete Data"), {224, 4, 25, 21});
     SpeedButton3 = pictureButton(Panel7, ButtonGlyphs::open(), QStringLiteral("Open Data"), {250, 4, 25, 21});
     MajPrint = pictureButton(Panel7, ButtonGlyphs::print(), QStringLiteral("Print Data"), {276, 4, 27, 21});
+    connect(SpeedButton2, &QToolButton::clicked, this, &TFrmTest::ClearRClick);
     SpeedButton5 = pictureButton(Panel7, ButtonGlyphs::save(), QStringLiteral("Store Data"), {282, 4, 25, 21});
     SpeedButton5->hide();
 }
@@ -245,6 +299,9 @@ void TFrmTest::createHiddenControls()
     SpeedButton7 = pictureButton(client, ButtonGlyphs::print(), QString(), {142, 496, 25, 21});
     SpeedButton8 = pictureButton(client, ButtonGlyphs::save(), QString(), {168, 496, 25, 21});
     SpeedButton9 = pictureButton(client, ButtonGlyphs::remove(), QString(), {194, 496, 25, 21});
+    SpeedButton8->setToolTip(QStringLiteral("Save Data"));
+    SpeedButton9->setToolTip(QStringLiteral("Delete Data"));
+    connect(SpeedButton9, &QToolButton::clicked, this, &TFrmTest::SpeedButton9Click);
 
     auto *storeColumns = new QStandardItemModel(0, 6, this);
     storeColumns->setHorizontalHeaderLabels({QStringLiteral("SNo"), QStringLiteral("STime"), QStringLiteral("SValue"),
@@ -261,6 +318,7 @@ void TFrmTest::createMenus()
 
     fileMenu = MainMenu1->addMenu(QStringLiteral("File"));
     New = menuItem(fileMenu, QStringLiteral("  New"), "New");
+    connect(New, &QAction::triggered, this, &TFrmTest::NewClick);
     Open = menuItem(fileMenu, QStringLiteral("  Open"), "Open");
     Save_as = menuItem(fileMenu, QStringLiteral("  Save As..."), "Save_as");
     N1 = separator(fileMenu, "N1");
@@ -288,15 +346,22 @@ void TFrmTest::createMenus()
 
     graphMenu = MainMenu1->addMenu(QStringLiteral("Graph"));
     Savepicture = menuItem(graphMenu, QStringLiteral(" Save Whole"), "Savepicture");
+    connect(Savepicture, &QAction::triggered, this, &TFrmTest::BtSaveClick);
     Move = graphMenu->addMenu(QStringLiteral(" GoTo"));
     Move->setObjectName(QStringLiteral("Move"));
     FirstP = menuItem(Move, QStringLiteral("First"), "FirstP");
     NextP = menuItem(Move, QStringLiteral("Next"), "NextP");
     LastP = menuItem(Move, QStringLiteral("Last"), "LastP");
     PrivousP = menuItem(Move, QStringLiteral("Privous"), "PrivousP");
+    connect(FirstP, &QAction::triggered, this, &TFrmTest::BtFirstClick);
+    connect(NextP, &QAction::triggered, this, &TFrmTest::BtNextClick);
+    connect(LastP, &QAction::triggered, this, &TFrmTest::BTlastClick);
+    connect(PrivousP, &QAction::triggered, this, &TFrmTest::BTPreviousClick);
     FillP = checkItem(graphMenu, QStringLiteral(" Fill"), "FillP");
     FillP->setChecked(true);
+    connect(FillP, &QAction::triggered, this, &TFrmTest::FillPClick);
     ClearP = menuItem(graphMenu, QStringLiteral(" Clear"), "ClearP");
+    connect(ClearP, &QAction::triggered, this, &TFrmTest::BtNewClick);
 
     recordMenu = MainMenu1->addMenu(QStringLiteral("Record"));
     SaveR = menuItem(recordMenu, QStringLiteral(" Save"), "SaveR");
@@ -308,7 +373,13 @@ void TFrmTest::createMenus()
     set50k = checkItem(RecSet, QStringLiteral("50000"), "set50k");
     set100k = checkItem(RecSet, QStringLiteral("100000"), "set100k");
     setlimit = checkItem(RecSet, QStringLiteral("Limitless"), "setlimit");
+    const std::array<std::pair<QAction *, qint32>, 6> limits{
+        {{set1k, 1000}, {set5k, 5000}, {set10k, 10000}, {set50k, 50000}, {set100k, 100000},
+         {setlimit, RecordPolicy::Limitless}}};
+    for (const auto &[item, limit] : limits)
+        connect(item, &QAction::triggered, this, [this, item = item, limit = limit] { setLimitClick(item, limit); });
     ClearR = menuItem(recordMenu, QStringLiteral(" Clear All"), "ClearR");
+    connect(ClearR, &QAction::triggered, this, &TFrmTest::ClearRClick);
     ClearR->setVisible(false);
     SearchR = menuItem(recordMenu, QStringLiteral(" Search"), "SearchR");
     SearchR->setVisible(false);
@@ -328,6 +399,7 @@ void TFrmTest::createTimers()
     connect(ConTimer, &QTimer::timeout, this, &TFrmTest::ConTimerTimer);
     SampInterTime = new QTimer(this);
     SampInterTime->setInterval(1000);
+    connect(SampInterTime, &QTimer::timeout, this, &TFrmTest::SampInterTimeTimer);
     FlashTime = new QTimer(this);
     FlashTime->setInterval(300);
     connect(FlashTime, &QTimer::timeout, this, &TFrmTest::FlashTimeTimer);
@@ -473,6 +545,181 @@ void TFrmTest::refreshNow()
     KD->CONok->setVisible(session.indicator.CONokVisible());
     KD->CONokN->setVisible(session.indicator.CONokNVisible());
     Panel9->update();
+    if (DataSource1->sync()) { // each append moves to the newest row
+        const int newest = DataSource1->rowCount() - 1;
+        DBGrid1->selectRow(newest);
+        DBGrid1->scrollTo(DataSource1->index(newest, 0));
+    }
+    if (session.chart.revision() != shownChartRevision) {
+        shownChartRevision = session.chart.revision();
+        Chtshow->refresh(session.chart);
+    }
+}
+
+void TFrmTest::INDataToTable(int mode)
+{
+    session.recordPolicy.INDataToTable(mode);
+    scheduleRefresh();
+}
+
+void TFrmTest::SampInterTimeTimer()
+{
+    session.recordPolicy.SampInterTimeTimer();
+}
+
+void TFrmTest::RecordSITimeChange()
+{
+    session.recordPolicy.settings.RecordSITime = RecordSITime->text();
+    const QString conversionError = session.recordPolicy.RecordSITimeChange();
+    if (!conversionError.isEmpty())
+        dialogs->error(conversionError);
+}
+
+// The key filter of RecordSITime: digits and backspace only.
+bool TFrmTest::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QMainWindow::eventFilter(watched, event);
+    auto *key = static_cast<QKeyEvent *>(event);
+    if (watched == RecordSITime) {
+        const QString text = key->text();
+        const bool character = !text.isEmpty();
+        const bool allowed = text.size() == 1 && (text[0].isDigit() || text[0] == QChar(8));
+        return character && !allowed; // refused characters are swallowed
+    }
+    if (watched == DBGrid1 && key->key() == Qt::Key_Delete && key->modifiers() == Qt::ControlModifier) {
+        deleteSelectedRecord();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TFrmTest::deleteSelectedRecord()
+{
+    const int row = DBGrid1->currentIndex().row();
+    if (row < 0 || !dialogs->confirm(QStringLiteral("Delete record?")))
+        return;
+    DataSource1->removeTableRow(row, [this](int r) { session.cds1.removeRow(r); });
+}
+
+void TFrmTest::ClearRClick()
+{
+    session.display.lcd.T_Point2.visible = false;
+    session.display.lcd.T_Point5.visible = false;
+    Panel9->update();
+    dialogs->information(QStringLiteral(" Warning:all Records will be deleted! "));
+    session.recordPolicy.ClearAll();
+    refreshNow();
+}
+
+void TFrmTest::NewClick()
+{
+    BtNewClick();
+    ClearRClick();
+}
+
+void TFrmTest::SpeedButton9Click()
+{
+    dialogs->information(QStringLiteral(" Warning:all Store Records will be deleted! "));
+    session.recordPolicy.clearTableOnly();
+    refreshNow();
+}
+
+void TFrmTest::setLimitClick(QAction *item, qint32 limit)
+{
+    session.state.RecordLimit = limit;
+    for (QAction *each : {set1k, set5k, set10k, set50k, set100k, setlimit})
+        each->setChecked(each == item);
+}
+
+void TFrmTest::BtFillClick()
+{
+    FillP->setChecked(Chtshow->BtFill->isChecked());
+    session.chart.setFill(Chtshow->BtFill->isChecked());
+    refreshNow();
+}
+
+// The item's own toggle has already inverted the mark; the check box follows,
+// and its click handler switches the series.
+void TFrmTest::FillPClick()
+{
+    Chtshow->BtFill->setChecked(FillP->isChecked());
+    BtFillClick();
+}
+
+void TFrmTest::MaxrecordChange()
+{
+    bool ok = false;
+    const int points = Chtshow->Maxrecord->text().toInt(&ok, 10);
+    QString refusal;
+    if (!ok)
+        dialogs->error(QStringLiteral("'%1' is not a valid integer value").arg(Chtshow->Maxrecord->text()));
+    else if (!session.chart.setPointsPerPage(points, &refusal))
+        dialogs->error(refusal);
+    refreshNow();
+}
+
+void TFrmTest::BtFirstClick()
+{
+    session.chart.BtFirstClick();
+    refreshNow();
+}
+
+void TFrmTest::BTPreviousClick()
+{
+    session.chart.BTPreviousClick();
+    refreshNow();
+}
+
+void TFrmTest::BtNextClick()
+{
+    session.chart.BtNextClick();
+    refreshNow();
+}
+
+void TFrmTest::BTlastClick()
+{
+    session.chart.BTlastClick();
+    refreshNow();
+}
+
+void TFrmTest::BtNewClick()
+{
+    session.chart.BtNewClick();
+    refreshNow();
+}
+
+// Enlarges the chart over most of the window, or puts it back.
+void TFrmTest::TbSxClick()
+{
+    std::array<qint32, 4> &saved = session.state.SavedChartBounds; // left, top, width, height
+    if (Chtshow->y() > 50) {
+        Chtshow->TbFd->hide();
+        Chtshow->TbSx->show();
+        saved = {Chtshow->x(), Chtshow->y(), Chtshow->width(), Chtshow->height()};
+        Chtshow->setGeometry(2, 25, client->width() - 10, client->height() - 80);
+        Panel9->setAnnunciatorRowVisible(false);
+    } else {
+        Chtshow->TbSx->hide();
+        Chtshow->TbFd->show();
+        Chtshow->setGeometry(saved[0], saved[1], saved[2], saved[3]);
+        Panel9->setAnnunciatorRowVisible(true);
+    }
+    shownChartRevision = 0;
+    refreshNow();
+}
+
+void TFrmTest::BtSaveClick()
+{
+    const QString file = dialogs->savePictureFile();
+    if (file.isEmpty())
+        return;
+    QFile out(file);
+    if (!out.open(QIODevice::WriteOnly) || !Chtshow->picture().save(&out, "BMP")) {
+        dialogs->error(QStringLiteral("Cannot create file \"%1\". %2").arg(file, out.errorString()));
+        return;
+    }
+    dialogs->information(QStringLiteral("Graphic has saved on %1").arg(file));
 }
 
 void TFrmTest::miExitClick()

@@ -11,9 +11,10 @@
 #include <array>
 
 class DialPanel;
+class ReadingTableModel;
+class TrendChartView;
 class Panel;
 class QAction;
-class QChartView;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -61,6 +62,27 @@ public:
     // bounded-rate refresh.
     void refreshNow();
 
+    // Recording and chart handlers
+    void INDataToTable(int mode);
+    void SampInterTimeTimer();
+    void RecordSITimeChange();
+    void ClearRClick();
+    void NewClick();
+    void setLimitClick(QAction *item, qint32 limit);
+    void BtFillClick();
+    void FillPClick();
+    void MaxrecordChange();
+    void BtFirstClick();
+    void BTPreviousClick();
+    void BtNextClick();
+    void BTlastClick();
+    void BtNewClick();
+    void TbSxClick();
+    void BtSaveClick();
+    void SpeedButton6Click();
+    void SpeedButton9Click();
+    void deleteSelectedRecord(); // Ctrl+Delete in the grid
+
     // Link handlers
     void Panel2Click();
     void USBConClick();
@@ -95,7 +117,8 @@ public:
     QToolButton *SpeedButton5 = nullptr;
     QTableView *DBGrid1 = nullptr;
     DialPanel *KD = nullptr;
-    QChartView *Chtshow = nullptr;
+    TrendChartView *Chtshow = nullptr;
+    ReadingTableModel *DataSource1 = nullptr;
 
     // Controls that are never seen: state holders of the link, and leftovers
     // placed below the client area.
@@ -160,11 +183,14 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void FormCreate();
     void createClientArea();
     void createRecordPanel();
+    void createGrid();
+    void createChart();
     void createHiddenControls();
     void createMenus();
     void createTimers();
@@ -177,6 +203,7 @@ private:
 
     // Bursts of frames cause one repaint, at most 25 a second.
     QTimer *refreshTimer = nullptr;
+    quint64 shownChartRevision = 0;
 
     // Forwards the link's boxes to whatever `dialogs` is at the time.
     class LinkBoxes : public LinkMessages

@@ -103,8 +103,16 @@ void VirtualLcd::paintSmallDisplay(QPainter &painter) const
     }
 }
 
+void VirtualLcd::setAnnunciatorRowVisible(bool visible)
+{
+    annunciatorRow = visible;
+    update();
+}
+
 void VirtualLcd::paintAnnunciators(QPainter &painter) const
 {
+    if (!annunciatorRow)
+        return;
     const std::array<const LcdControl *, 5> labels{&lcd.NLabelHOLD, &lcd.Nlabelmax, &lcd.NLabelmin, &lcd.NLabelavg,
                                                    &lcd.rsUSB};
     for (int i = 0; i < 5; ++i)

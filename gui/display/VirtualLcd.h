@@ -12,6 +12,9 @@ class VirtualLcd : public Panel
 public:
     VirtualLcd(const LcdState &state, QWidget *parent = nullptr);
 
+    // The annunciator row (Panel8) hides while the chart is enlarged over it.
+    void setAnnunciatorRowVisible(bool visible);
+
     static const QColor Background;
     static const QColor Ink;
 
@@ -25,4 +28,5 @@ private:
     void paintSymbols(QPainter &painter) const;
 
     const LcdState &lcd;
+    bool annunciatorRow = true;
 };

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QHash>
 #include <QLocale>
+#include <QRegularExpression>
 
 namespace {
 
@@ -62,4 +63,24 @@ QString SystemDecimalSeparator()
     // A system with no locale configured runs in the C locale.
     const QString name = SystemLocaleName(QStringLiteral("LC_NUMERIC"));
     return DecimalSeparatorOfLocale(name.isEmpty() ? QStringLiteral("C") : name);
+}
+
+QString TimeSeparatorOfLocale(const QString &localeName)
+{
+    const QString base = localeName.section(u'.', 0, 0).section(u'@', 0, 0);
+    const QLocale locale(base);
+    if (base.isEmpty() || locale.language() == QLocale::C)
+        return QStringLiteral(":");
+    // The first character between the hours and the minutes of the locale's
+    // short time format ("HH:mm", "H.mm").
+    const QString format = locale.timeFormat(QLocale::ShortFormat);
+    const qsizetype hours = format.lastIndexOf(QRegularExpression(QStringLiteral("[hH]")));
+    if (hours < 0 || hours + 1 >= format.size() || format[hours + 1].isLetter())
+        return QStringLiteral(":");
+    return format.mid(hours + 1, 1);
+}
+
+QString SystemTimeSeparator()
+{
+    return TimeSeparatorOfLocale(SystemLocaleName(QStringLiteral("LC_TIME")));
 }

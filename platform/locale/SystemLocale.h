@@ -18,3 +18,8 @@ QString SystemLocaleName(const QString &categoryVariable,
 // (a configured name that no locale data is known for).
 QString SystemDecimalSeparator();
 QString DecimalSeparatorOfLocale(const QString &localeName);
+
+// The time separator of the system default locale (LC_TIME); ":" when it
+// cannot be read.
+QString SystemTimeSeparator();
+QString TimeSeparatorOfLocale(const QString &localeName);

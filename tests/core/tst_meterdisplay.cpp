@@ -258,15 +258,16 @@ void TestMeterDisplay::unitChangeClearsTheChartOnce()
 {
     MeterSession s;
     auto showWithUnit = [&](const QByteArray &unitFlag) {
-        s.chart.appendValue(7);
+        s.chart.append(TrendChart::Line, 7);
+        s.chart.append(TrendChart::Area, 7);
         s.display.ShowData618(displayText("00100", '5', "00000", '5', "000" + unitFlag), QStringLiteral("."));
-        return s.chart.series(0).size();
+        return s.chart.pointCount(TrendChart::Area);
     };
-    QCOMPARE(showWithUnit("1"), size_t(1)); // first unit after start: cleared
-    QCOMPARE(showWithUnit("1"), size_t(2));
-    QCOMPARE(showWithUnit("0"), size_t(3)); // no unit bit: no change
-    QCOMPARE(showWithUnit("2"), size_t(1)); // RPM -> COUNT
-    QCOMPARE(showWithUnit("2"), size_t(2));
+    QCOMPARE(showWithUnit("1"), qsizetype(1)); // first unit after start: cleared
+    QCOMPARE(showWithUnit("1"), qsizetype(2));
+    QCOMPARE(showWithUnit("0"), qsizetype(3)); // no unit bit: no change
+    QCOMPARE(showWithUnit("2"), qsizetype(1)); // RPM -> COUNT
+    QCOMPARE(showWithUnit("2"), qsizetype(2));
     QCOMPARE(s.state.PreviousUnit, QStringLiteral("PCS"));
 }
 

@@ -21,6 +21,12 @@ struct Answers : Dialogs
     void information(const QString &text) override { shown << text; }
     void message(const QString &text) override { shown << text; }
     void error(const QString &text) override { shown << text; }
+    bool confirm(const QString &text) override
+    {
+        shown << text;
+        return true;
+    }
+    QString savePictureFile() override { return {}; }
 };
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "hid/SimulatedHidPlatform.h"
 #include "dialogs/AuxiliaryWindows.h"
 #include "reports/FrmPrint.h"
+#include "chart/TrendChartView.h"
 #include "display/DialPanel.h"
 #include "display/VirtualLcd.h"
 #include "widgets/Panel.h"

@@ -1,0 +1,89 @@
+#include "RecordPolicy.h"
+
+#include "ReadingTable.h"
+#include "app/ModuleState.h"
+#include "chart/TrendChart.h"
+#include "display/CurrentReading.h"
+
+RecordPolicy::RecordPolicy(ModuleState &moduleState, ReadingTable &readingTable, TrendChart &trendChart,
+                           const QString &decimalSeparator)
+    : state(moduleState), table(readingTable), chart(trendChart), separator(decimalSeparator)
+{
+}
+
+std::optional<qint32> RecordPolicy::ReloadValue(const QString &intervalText)
+{
+    if (intervalText.isEmpty() || intervalText == u"-" || intervalText == u"+")
+        return 0;
+    bool ok = false;
+    const qint32 value = intervalText.toInt(&ok, 10);
+    return ok ? std::optional<qint32>(value) : std::nullopt;
+}
+
+QString RecordPolicy::RecordSITimeChange()
+{
+    if (const std::optional<qint32> value = ReloadValue(settings.RecordSITime)) {
+        state.SampleCountdown = *value;
+        return {};
+    }
+    return QStringLiteral("'%1' is not a valid integer value").arg(settings.RecordSITime);
+}
+
+void RecordPolicy::SampInterTimeTimer()
+{
+    if (settings.RecordSI && state.SampleCountdown > 0)
+        --state.SampleCountdown;
+}
+
+double RecordPolicy::ChartValue(const QString &readingText, const QString &decimalSeparator)
+{
+    if (readingText == u"0L")
+        return 100000.0;
+    if (readingText == u"L0")
+        return 0.0;
+    QString plain = readingText;
+    const QString sep = ReadingSeparator(decimalSeparator);
+    plain.replace(sep, QStringLiteral("."));
+    return plain.toDouble();
+}
+
+bool RecordPolicy::INDataToTable(int mode)
+{
+    if (mode != 1)
+        return false;
+    if (!(state.RecordLimit >= state.NextRecordNo))
+        return false;
+    if (settings.RecordSI && state.SampleCountdown != 0)
+        return false;
+    if (!settings.RepeatSet && state.ReadingText == state.LastRecordedText)
+        return false;
+
+    // A pasted interval that is not a number keeps the countdown as it was.
+    if (const std::optional<qint32> reload = ReloadValue(settings.RecordSITime))
+        state.SampleCountdown = *reload;
+    const QString time = clock().toString(QStringLiteral("hh'%1'mm'%1'ss").arg(timeSeparator));
+    table.append({state.NextRecordNo, time, state.ReadingText, state.ReadingUnit});
+    ++state.NextRecordNo;
+    state.LastRecordedText = state.ReadingText;
+
+    // The line series first, then the page jump, then the area series: the
+    // page count is taken between the two.
+    const double value = ChartValue(state.ReadingText, separator);
+    chart.append(TrendChart::Line, value);
+    if (state.FollowLastPage)
+        chart.followLastPage();
+    chart.append(TrendChart::Area, value);
+    return true;
+}
+
+void RecordPolicy::ClearAll()
+{
+    clearTableOnly();
+    state.NextRecordNo = 1;
+}
+
+void RecordPolicy::clearTableOnly()
+{
+    if (!table.isEmpty())
+        table.clear();
+}

@@ -1,0 +1,153 @@
+#include "TrendChartView.h"
+
+#include "chart/TrendChart.h"
+
+#include <QAreaSeries>
+#include <QCheckBox>
+#include <QGraphicsLayout>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+#include <QValueAxis>
+
+namespace {
+
+QFont arial(int pixels)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixels);
+    font.setUnderline(false);
+    return font;
+}
+
+QToolButton *glyphButton(QWidget *parent, QStyle::StandardPixmap glyph, const QString &hint, const QRect &geometry)
+{
+    auto *button = new QToolButton(parent);
+    button->setIcon(parent->style()->standardIcon(glyph));
+    button->setToolTip(hint);
+    button->setAutoRaise(true);
+    button->setGeometry(geometry);
+    return button;
+}
+
+} // namespace
+
+TrendChartView::TrendChartView(QWidget *parent) : QChartView(parent)
+{
+    setObjectName(QStringLiteral("Chtshow"));
+    setRubberBand(QChartView::NoRubberBand);
+    setInteractive(false);
+    setRenderHint(QPainter::Antialiasing, false);
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+
+    QChart *chart = new QChart;
+    chart->legend()->hide();
+    chart->setTitle(QStringLiteral("  "));
+    chart->setTitleFont(arial(13));
+    chart->setTitleBrush(Qt::black);
+    QLinearGradient background(0, 0, 0, 1);
+    background.setCoordinateMode(QGradient::ObjectBoundingMode);
+    background.setColorAt(0, QColor(192, 192, 192)); // silver
+    background.setColorAt(1, Qt::white);
+    chart->setBackgroundBrush(background);
+    chart->setBackgroundRoundness(0);
+    chart->setPlotAreaBackgroundBrush(Qt::white); // the back wall
+    chart->setPlotAreaBackgroundVisible(true);
+    chart->setMargins(QMargins(4, 28, 4, 2)); // room for the buttons on top
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
+
+    areaUpper = new QLineSeries(chart);
+    Series2 = new QAreaSeries(areaUpper);
+    Series2->setName(QStringLiteral("Series2"));
+    Series2->setBrush(QColor(255, 255, 128));
+    Series2->setPen(QPen(QColor(0, 128, 255), 1));
+    Series1 = new QLineSeries;
+    Series1->setName(QStringLiteral("Series1"));
+    Series1->setPen(QPen(QColor(128, 255, 0), 1));
+    chart->addSeries(Series2);
+    chart->addSeries(Series1);
+
+    axisY = new QValueAxis;
+    axisY->setRange(0, 10000);
+    axisY->setMinorTickCount(4);
+    axisY->setLabelFormat(QStringLiteral("%d"));
+    axisY->setLabelsFont(arial(10));
+    axisX = new QValueAxis;
+    axisX->setLabelFormat(QStringLiteral("%d"));
+    axisX->setLabelsFont(arial(10));
+    chart->addAxis(axisY, Qt::AlignLeft);
+    chart->addAxis(axisX, Qt::AlignBottom);
+    for (QAbstractSeries *series : {static_cast<QAbstractSeries *>(Series2), static_cast<QAbstractSeries *>(Series1)}) {
+        series->attachAxis(axisX);
+        series->attachAxis(axisY);
+    }
+    setChart(chart);
+
+    Bevel1 = new QFrame(this);
+    Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    Bevel1->setGeometry(2, 2, 40, 20);
+    BtFill = new QCheckBox(QStringLiteral("Fill"), this);
+    BtFill->setToolTip(QStringLiteral("Graphic Fill"));
+    BtFill->setChecked(true);
+    BtFill->setGeometry(5, 4, 40, 18);
+    Maxrecord = new QLineEdit(QStringLiteral("100"), this);
+    Maxrecord->setGeometry(48, 3, 41, 21);
+    BtSave = glyphButton(this, QStyle::SP_DialogSaveButton, QStringLiteral("Save  Active Graphic"), {141, 3, 35, 21});
+    BtNew = glyphButton(this, QStyle::SP_TrashIcon, QStringLiteral("Delete Graphic"), {175, 3, 35, 21});
+    BtFirst = glyphButton(this, QStyle::SP_MediaSkipBackward, QStringLiteral("First"), {211, 3, 25, 21});
+    BTPrevious = glyphButton(this, QStyle::SP_MediaSeekBackward, QStringLiteral("Previous"), {235, 3, 25, 21});
+    Bt10 = new QPushButton(QStringLiteral("1"), this);
+    Bt10->setToolTip(QStringLiteral("Page No."));
+    Bt10->setGeometry(259, 3, 25, 21);
+    Bt10->setStyleSheet(QStringLiteral("color: blue"));
+    BtNext = glyphButton(this, QStyle::SP_MediaSeekForward, QStringLiteral("Next"), {283, 3, 25, 21});
+    BTlast = glyphButton(this, QStyle::SP_MediaSkipForward, QStringLiteral("last"), {311, 3, 25, 21});
+    // Enlarge and restore take turns at one place, right of the page buttons
+    // (at 288 the enlarge picture would cover the next-page button).
+    TbFd = glyphButton(this, QStyle::SP_TitleBarMaxButton, QStringLiteral("Graphic Enlarge"), {336, 4, 25, 25});
+    TbSx = glyphButton(this, QStyle::SP_TitleBarNormalButton, QStringLiteral("Graphic Restore"), {336, 4, 25, 25});
+    TbFd->setCursor(Qt::ArrowCursor);
+    TbSx->setCursor(Qt::ArrowCursor);
+    TbSx->hide();
+}
+
+void TrendChartView::refresh(const TrendChart &trend)
+{
+    const int columns = qMax(1, int(chart()->plotArea().width()));
+    const std::vector<QPointF> points = trend.pagePoints(columns);
+    const QList<QPointF> shown(points.begin(), points.end());
+    const bool area = trend.visibleSeries() == TrendChart::Area;
+    Series2->setVisible(area);
+    Series1->setVisible(!area);
+    if (area) {
+        areaUpper->replace(shown);
+        Series1->clear();
+    } else {
+        Series1->replace(shown);
+        areaUpper->clear();
+    }
+
+    const TrendChart::PageRange range = trend.pageRange();
+    axisX->setRange(range.axisMinimum, qMax(range.axisMaximum, range.axisMinimum + 1));
+    axisY->setRange(trend.leftAxisMinimum(), trend.leftAxisMaximum());
+
+    BtFirst->setEnabled(trend.buttons.first);
+    BTPrevious->setEnabled(trend.buttons.previous);
+    BtNext->setEnabled(trend.buttons.next);
+    BTlast->setEnabled(trend.buttons.last);
+    Bt10->setText(trend.Bt10Caption);
+    if (BtFill->isChecked() != trend.fill())
+        BtFill->setChecked(trend.fill());
+}
+
+QImage TrendChartView::picture() const
+{
+    QImage image(size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    const_cast<QGraphicsScene *>(scene())->render(&painter, QRectF(image.rect()), sceneRect());
+    return image;
+}

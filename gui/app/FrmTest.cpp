@@ -2,9 +2,9 @@
 
 #include "chart/TrendChartView.h"
 #include "display/DialPanel.h"
-#include "recording/ReadingTableModel.h"
 #include "display/VirtualLcd.h"
 #include "locale/SystemLocale.h"
+#include "recording/ReadingTableModel.h"
 #include "widgets/ButtonGlyphs.h"
 #include "widgets/CompactCheckBoxStyle.h"
 #include "widgets/Panel.h"
@@ -208,6 +208,7 @@ void TFrmTest::createGrid()
     titles->setSectionsMovable(true);
     titles->setHighlightSections(false);
     DBGrid1->setColumnWidth(0, 57);
+    DBGrid1->setColumnWidth(1, 64); // the grid's default column width
     DBGrid1->setColumnWidth(2, 81);
     DBGrid1->setColumnWidth(3, 80);
     DBGrid1->installEventFilter(this);
@@ -216,6 +217,7 @@ void TFrmTest::createGrid()
 void TFrmTest::createChart()
 {
     Chtshow = new TrendChartView(client);
+    Chtshow->setFont(arialPixels(11, false));
     Chtshow->setGeometry(314, 192, 371, 297);
     connect(Chtshow->BtFill, &QCheckBox::clicked, this, &TFrmTest::BtFillClick);
     connect(Chtshow->Maxrecord, &QLineEdit::textChanged, this, &TFrmTest::MaxrecordChange);
@@ -373,9 +375,12 @@ void TFrmTest::createMenus()
     set50k = checkItem(RecSet, QStringLiteral("50000"), "set50k");
     set100k = checkItem(RecSet, QStringLiteral("100000"), "set100k");
     setlimit = checkItem(RecSet, QStringLiteral("Limitless"), "setlimit");
-    const std::array<std::pair<QAction *, qint32>, 6> limits{
-        {{set1k, 1000}, {set5k, 5000}, {set10k, 10000}, {set50k, 50000}, {set100k, 100000},
-         {setlimit, RecordPolicy::Limitless}}};
+    const std::array<std::pair<QAction *, qint32>, 6> limits{{{set1k, 1000},
+                                                              {set5k, 5000},
+                                                              {set10k, 10000},
+                                                              {set50k, 50000},
+                                                              {set100k, 100000},
+                                                              {setlimit, RecordPolicy::Limitless}}};
     for (const auto &[item, limit] : limits)
         connect(item, &QAction::triggered, this, [this, item = item, limit = limit] { setLimitClick(item, limit); });
     ClearR = menuItem(recordMenu, QStringLiteral(" Clear All"), "ClearR");

@@ -1,0 +1,356 @@
+#include "app/MeterSession.h"
+
+#include <QTest>
+
+namespace {
+
+// A session with a fixed clock, showing readings straight into the policy.
+struct Recorder
+{
+    MeterSession session{QStringLiteral(",")};
+    RecordPolicy &policy = session.recordPolicy;
+    ModuleState &state = session.state;
+
+    Recorder()
+    {
+        policy.settings.RepeatSet = true;
+        policy.clock = [] { return QTime(9, 5, 7); };
+        state.FollowLastPage = true;
+    }
+    bool show(const QString &reading, const QString &unit = QStringLiteral("RPM"))
+    {
+        state.ReadingText = reading;
+        state.ReadingUnit = unit;
+        return policy.INDataToTable(1);
+    }
+    int rows() const { return int(session.cds1.rowCount()); }
+};
+
+} // namespace
+
+class TestRecording : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void recordsARow();
+    void recordLimit_data();
+    void recordLimit();
+    void repeatSwitch();
+    void samplingInterval();
+    void intervalTexts_data();
+    void intervalTexts();
+    void chartValue_data();
+    void chartValue();
+    void clearAllAndNew();
+    void tableKeepsNullsAndCutsTexts();
+    void paging_data();
+    void paging();
+    void pageCommands();
+    void pageJumpWaitsForTheVisibleSeries();
+    void pointsPerPage();
+    void decimationKeepsPeaks();
+};
+
+void TestRecording::recordsARow()
+{
+    Recorder r;
+    r.policy.timeSeparator = QStringLiteral(".");
+    QVERIFY(r.show(QStringLiteral("012,34")));
+    const ReadingTable::Row row = r.session.cds1.row(0);
+    QCOMPARE(row.No, 1);
+    QCOMPARE(row.Time, QStringLiteral("09.05.07"));
+    QCOMPARE(row.Value, QStringLiteral("012,34"));
+    QCOMPARE(row.Unit, QStringLiteral("RPM"));
+    QCOMPARE(r.state.NextRecordNo, 2);
+    QCOMPARE(r.state.LastRecordedText, QStringLiteral("012,34"));
+    QCOMPARE(r.session.chart.value(TrendChart::Line, 1), 12.34);
+    QCOMPARE(r.session.chart.value(TrendChart::Area, 1), 12.34);
+    QVERIFY(!r.policy.INDataToTable(2)); // other modes record nothing
+}
+
+void TestRecording::recordLimit_data()
+{
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<int>("offered");
+    QTest::addColumn<int>("recorded");
+    QTest::newRow("1000") << 1000 << 1005 << 1000;
+    QTest::newRow("5000") << 5000 << 5001 << 5000;
+    QTest::newRow("0 records nothing") << 0 << 3 << 0;
+}
+
+void TestRecording::recordLimit()
+{
+    QFETCH(int, limit);
+    QFETCH(int, offered);
+    QFETCH(int, recorded);
+    Recorder r;
+    r.state.RecordLimit = limit;
+    for (int i = 0; i < offered; ++i)
+        r.show(QString::number(i));
+    QCOMPARE(r.rows(), recorded);
+    QCOMPARE(r.state.NextRecordNo, recorded + 1);
+    QCOMPARE(r.session.chart.pointCount(TrendChart::Line), recorded + 1); // with the placeholder
+}
+
+void TestRecording::repeatSwitch()
+{
+    Recorder r;
+    r.policy.settings.RepeatSet = false;
+    for (int i = 0; i < 10; ++i)
+        r.show(QStringLiteral("12,30"));
+    QCOMPARE(r.rows(), 1);
+    QVERIFY(!r.show(QStringLiteral("12,30")));
+    QVERIFY(r.show(QStringLiteral("12,3"))); // a different text
+    r.policy.ClearAll();
+    QVERIFY(!r.show(QStringLiteral("12,3"))); // still the last recorded text
+    r.policy.settings.RepeatSet = true;
+    QVERIFY(r.show(QStringLiteral("12,3")));
+}
+
+void TestRecording::samplingInterval()
+{
+    Recorder r;
+    r.policy.settings.RecordSI = true;
+    r.policy.settings.RecordSITime = QStringLiteral("10");
+    QVERIFY(r.show(QStringLiteral("1"))); // countdown 0 at start
+    QCOMPARE(r.state.SampleCountdown, 10);
+    for (int tick = 0; tick < 10; ++tick) {
+        QVERIFY(!r.show(QStringLiteral("2")));
+        r.policy.SampInterTimeTimer();
+    }
+    QCOMPARE(r.state.SampleCountdown, 0);
+    QVERIFY(r.show(QStringLiteral("3")));
+
+    // Unchecked, the countdown freezes; the reload still happens on each row.
+    r.policy.SampInterTimeTimer();
+    r.policy.settings.RecordSI = false;
+    r.policy.SampInterTimeTimer();
+    QCOMPARE(r.state.SampleCountdown, 9);
+    QVERIFY(r.show(QStringLiteral("4")));
+    QCOMPARE(r.state.SampleCountdown, 10);
+    r.policy.settings.RecordSI = true;
+    QVERIFY(!r.show(QStringLiteral("5")));
+}
+
+void TestRecording::intervalTexts_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("everyReading");
+    QTest::addColumn<bool>("conversionError");
+    QTest::newRow("empty") << "" << true << false;
+    QTest::newRow("0") << "0" << true << false;
+    QTest::newRow("-") << "-" << true << false;
+    QTest::newRow("+") << "+" << true << false;
+    QTest::newRow("3") << "3" << false << false;
+    QTest::newRow("pasted text") << "1a" << false << true;
+    QTest::newRow("beyond 32 bits") << "99999999999" << false << true;
+}
+
+void TestRecording::intervalTexts()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, everyReading);
+    QFETCH(bool, conversionError);
+    Recorder r;
+    r.state.SampleCountdown = 7;
+    r.policy.settings.RecordSI = true;
+    r.policy.settings.RecordSITime = text;
+    const QString error = r.policy.RecordSITimeChange();
+    QCOMPARE(!error.isEmpty(), conversionError);
+    if (conversionError) {
+        QCOMPARE(error, QStringLiteral("'%1' is not a valid integer value").arg(text));
+        QCOMPARE(r.state.SampleCountdown, 7); // kept
+        return;
+    }
+    r.show(QStringLiteral("1"));
+    QCOMPARE(r.show(QStringLiteral("2")), everyReading);
+}
+
+void TestRecording::chartValue_data()
+{
+    QTest::addColumn<QString>("reading");
+    QTest::addColumn<double>("value");
+    QTest::newRow("overload") << "0L" << 100000.0;
+    QTest::newRow("L0") << "L0" << 0.0;
+    QTest::newRow("decimal") << "00,125" << 0.125;
+    QTest::newRow("whole") << "12345" << 12345.0;
+    QTest::newRow("not a number") << "x" << 0.0;
+}
+
+void TestRecording::chartValue()
+{
+    QFETCH(QString, reading);
+    QFETCH(double, value);
+    QCOMPARE(RecordPolicy::ChartValue(reading, QStringLiteral(",")), value);
+}
+
+void TestRecording::clearAllAndNew()
+{
+    Recorder r;
+    r.show(QStringLiteral("1"));
+    r.show(QStringLiteral("2"));
+    r.state.SampleCountdown = 4;
+    r.policy.ClearAll();
+    QCOMPARE(r.rows(), 0);
+    QCOMPARE(r.state.NextRecordNo, 1);
+    QCOMPARE(r.state.SampleCountdown, 4);
+    QCOMPARE(r.session.chart.pointCount(TrendChart::Area), 3); // the chart is left alone
+    r.policy.ClearAll();                                       // on an empty table too
+    QCOMPARE(r.state.NextRecordNo, 1);
+
+    r.show(QStringLiteral("3"));
+    r.state.NextRecordNo = 40;
+    r.policy.clearTableOnly(); // the store window's delete keeps the numbering
+    QCOMPARE(r.rows(), 0);
+    QCOMPARE(r.state.NextRecordNo, 40);
+}
+
+void TestRecording::tableKeepsNullsAndCutsTexts()
+{
+    ReadingTable table;
+    table.append({std::nullopt, std::nullopt, QStringLiteral("123456789012345678901234"), QString()});
+    table.append({std::numeric_limits<qint32>::min(), QStringLiteral("10:00:00"), QStringLiteral("1"), std::nullopt});
+    table.append({7, QStringLiteral("10:00:00"), QStringLiteral("1"), QStringLiteral("RPM")});
+    QCOMPARE(table.row(0).No, std::nullopt);
+    QCOMPARE(table.row(0).Time, std::nullopt);
+    QCOMPARE(table.row(0).Value, QStringLiteral("12345678901234567890"));
+    QCOMPARE(table.row(0).Unit, QString()); // empty, not null
+    QCOMPARE(table.row(1).No, std::numeric_limits<qint32>::min());
+    QCOMPARE(table.row(1).Unit, std::nullopt);
+    QCOMPARE(table.row(2).No, 7);
+    table.removeRow(0);
+    QCOMPARE(table.row(0).No, std::numeric_limits<qint32>::min());
+    QCOMPARE(table.row(1).Unit, QStringLiteral("RPM"));
+    table.clear();
+    QVERIFY(table.isEmpty());
+}
+
+void TestRecording::paging_data()
+{
+    QTest::addColumn<int>("perPage");
+    QTest::addColumn<int>("points"); // in the visible series, placeholder included
+    QTest::addColumn<int>("pages");
+    QTest::newRow("empty page count is 1") << 100 << 1 << 1;
+    QTest::newRow("exactly one page") << 100 << 100 << 1;
+    QTest::newRow("one more") << 100 << 101 << 2;
+    QTest::newRow("paging off") << 0 << 5000 << 1;
+    QTest::newRow("one per page") << 1 << 7 << 7;
+}
+
+void TestRecording::paging()
+{
+    QFETCH(int, perPage);
+    QFETCH(int, points);
+    QFETCH(int, pages);
+    ModuleState state;
+    TrendChart chart(state);
+    chart.setPointsPerPage(perPage);
+    for (int i = 1; i < points; ++i)
+        chart.append(TrendChart::Area, i);
+    QCOMPARE(chart.pageCount(), pages);
+    chart.setCurrentPage(pages + 5); // clamped
+    QCOMPARE(chart.currentPage(), pages);
+    chart.setCurrentPage(-3);
+    QCOMPARE(chart.currentPage(), 1);
+}
+
+void TestRecording::pageCommands()
+{
+    ModuleState state;
+    state.FollowLastPage = true;
+    TrendChart chart(state);
+    chart.setPointsPerPage(10);
+    for (int i = 1; i < 35; ++i)
+        chart.append(TrendChart::Area, i); // 35 points: 4 pages
+    chart.BTlastClick();
+    QCOMPARE(chart.currentPage(), 4);
+    QVERIFY(!chart.buttons.next && !chart.buttons.last && chart.buttons.first && chart.buttons.previous);
+    QVERIFY(state.FollowLastPage);
+
+    chart.BTPreviousClick();
+    QCOMPARE(chart.currentPage(), 3);
+    QVERIFY(!state.FollowLastPage);
+    QVERIFY(chart.buttons.next && chart.buttons.last);
+    chart.BtFirstClick();
+    QCOMPARE(chart.Bt10Caption, QStringLiteral("1"));
+    QVERIFY(!chart.buttons.first && !chart.buttons.previous);
+    chart.BtNextClick(); // page 2; first and previous enabled again
+    QVERIFY(chart.buttons.first && chart.buttons.previous);
+    chart.BtNextClick();
+    chart.BtNextClick(); // onto the last page: the buttons stay enabled
+    QCOMPARE(chart.currentPage(), 4);
+    QVERIFY(chart.buttons.next);
+    chart.BtNextClick(); // a further click at the end disables them
+    QVERIFY(!chart.buttons.next && !chart.buttons.last);
+    QVERIFY(!state.FollowLastPage);
+
+    // Clearing keeps the page and its caption.
+    chart.BtNewClick();
+    QCOMPARE(chart.currentPage(), 4);
+    QCOMPARE(chart.Bt10Caption, QStringLiteral("4"));
+    QCOMPARE(chart.pointCount(TrendChart::Area), 1);
+    QCOMPARE(chart.pointCount(TrendChart::Line), 1);
+}
+
+void TestRecording::pageJumpWaitsForTheVisibleSeries()
+{
+    // 100 per page: the 100th reading after a clear begins page 2 — at once
+    // with the line series shown, one reading later with the area series.
+    for (const bool fill : {false, true}) {
+        Recorder r;
+        r.session.chart.setFill(fill);
+        for (int i = 1; i <= 99; ++i)
+            r.show(QString::number(i));
+        QCOMPARE(r.session.chart.currentPage(), 1);
+        r.show(QStringLiteral("100"));
+        QCOMPARE(r.session.chart.currentPage(), fill ? 1 : 2);
+        r.show(QStringLiteral("101"));
+        QCOMPARE(r.session.chart.currentPage(), 2);
+        QCOMPARE(r.session.chart.Bt10Caption, QStringLiteral("2"));
+    }
+}
+
+void TestRecording::pointsPerPage()
+{
+    ModuleState state;
+    TrendChart chart(state);
+    for (int i = 1; i < 500; ++i)
+        chart.append(TrendChart::Area, i);
+    chart.setCurrentPage(5);
+    QString refusal;
+    QVERIFY(!chart.setPointsPerPage(-1, &refusal));
+    QCOMPARE(refusal, QStringLiteral("MaxPointsPerPage must be >= 0"));
+    QCOMPARE(chart.pointsPerPage(), 100);
+    QVERIFY(chart.setPointsPerPage(250)); // 2 pages now: the current page follows
+    QCOMPARE(chart.currentPage(), 2);
+    QCOMPARE(chart.Bt10Caption, QStringLiteral("1")); // until a page command
+
+    // The partly filled last page keeps a full page's spacing.
+    const TrendChart::PageRange range = chart.pageRange();
+    QCOMPARE(range.first, 250);
+    QCOMPARE(range.count, 250);
+    chart.setPointsPerPage(300);
+    const TrendChart::PageRange partial = chart.pageRange();
+    QCOMPARE(partial.first, 300);
+    QCOMPARE(partial.count, 200);
+    QCOMPARE(partial.axisMinimum, 300.0);
+    QCOMPARE(partial.axisMaximum, 300.0 + 199.0 * 300 / 200);
+}
+
+void TestRecording::decimationKeepsPeaks()
+{
+    ModuleState state;
+    TrendChart chart(state);
+    chart.setPointsPerPage(0);
+    for (int i = 1; i < 100000; ++i)
+        chart.append(TrendChart::Area, i == 54321 ? 1e6 : 5.0);
+    const std::vector<QPointF> points = chart.pagePoints(300);
+    QVERIFY(points.size() <= 600);
+    QVERIFY(std::any_of(points.begin(), points.end(), [](const QPointF &p) { return p.y() == 1e6; }));
+    QVERIFY(
+        std::is_sorted(points.begin(), points.end(), [](const QPointF &a, const QPointF &b) { return a.x() < b.x(); }));
+}
+
+QTEST_APPLESS_MAIN(TestRecording)
+#include "tst_recording.moc"

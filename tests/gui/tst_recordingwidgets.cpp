@@ -1,0 +1,275 @@
+#include "app/FrmTest.h"
+#include "app/Windows.h"
+#include "chart/TrendChartView.h"
+#include "hid/SimulatedHidPlatform.h"
+#include "recording/ReadingTableModel.h"
+
+#include <QAbstractItemModelTester>
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+// Answers every box and records it.
+struct Answers : Dialogs
+{
+    QStringList shown;
+    bool yes = true;
+    QString pictureFile;
+    void information(const QString &text) override { shown << "information: " + text; }
+    void message(const QString &text) override { shown << "message: " + text; }
+    void error(const QString &text) override { shown << "error: " + text; }
+    bool confirm(const QString &text) override
+    {
+        shown << "confirm: " + text;
+        return yes;
+    }
+    QString savePictureFile() override { return pictureFile; }
+};
+
+} // namespace
+
+class TestRecordingWidgets : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup() { windows.reset(); }
+
+    void framesBecomeRowsAndPoints();
+    void intervalEntries_data();
+    void intervalEntries();
+    void keyFilterRefusesAllButDigits();
+    void pointsPerPageEntries_data();
+    void pointsPerPageEntries();
+    void fillStaysInStep();
+    void enlargeAndRestoreRoundTrip();
+    void savesTheChartAsBmp();
+    void newClearsChartThenWarnsThenEmpties();
+    void ctrlDeleteAsksFirst();
+    void recordSetItems();
+
+private:
+    TFrmTest &frm() { return *windows->FrmTest; }
+    void show(const QByteArray &displayText)
+    {
+        frm().ShowData618(displayText);
+        frm().refreshNow();
+    }
+    SimulatedHidPlatform platform;
+    std::unique_ptr<Windows> windows;
+    Answers answers;
+};
+
+void TestRecordingWidgets::init()
+{
+    windows = std::make_unique<Windows>(platform);
+    answers = {};
+    frm().setDialogs(&answers);
+}
+
+void TestRecordingWidgets::framesBecomeRowsAndPoints()
+{
+    QAbstractItemModelTester tester(frm().DataSource1, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    show("54321"
+         "5"
+         "00000"
+         "5"
+         "0001DA");
+    show("54321"
+         "2"
+         "00000"
+         "5"
+         "0001DA");
+    QCOMPARE(frm().DataSource1->rowCount(), 2);
+    QCOMPARE(frm().DataSource1->index(1, 2).data().toString(), frm().session.state.ReadingText);
+    QCOMPARE(frm().DBGrid1->currentIndex().row(), 1); // the newest row is highlighted
+    // The first unit cleared the chart right after the first row's point.
+    QCOMPARE(frm().session.chart.pointCount(TrendChart::Area), 2);
+}
+
+void TestRecordingWidgets::intervalEntries_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<int>("countdown");
+    QTest::newRow("pasted text") << "1x"
+                                 << "error: '1x' is not a valid integer value" << 3;
+    QTest::newRow("beyond 32 bits") << "4294967296"
+                                    << "error: '4294967296' is not a valid integer value" << 3;
+    QTest::newRow("empty") << ""
+                           << "" << 0;
+    QTest::newRow("-") << "-"
+                       << "" << 0;
+    QTest::newRow("+") << "+"
+                       << "" << 0;
+    QTest::newRow("25") << "25"
+                        << "" << 25;
+}
+
+void TestRecordingWidgets::intervalEntries()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, box);
+    QFETCH(int, countdown);
+    frm().session.state.SampleCountdown = 3;
+    frm().RecordSITime->setText(text); // as a paste from the context menu would
+    QCOMPARE(answers.shown.join(u'|'), box);
+    QCOMPARE(frm().session.state.SampleCountdown, countdown);
+}
+
+void TestRecordingWidgets::keyFilterRefusesAllButDigits()
+{
+    frm().show();
+    QVERIFY(QTest::qWaitForWindowExposed(frm().windowHandle()));
+    frm().RecordSITime->setFocus();
+    frm().RecordSITime->selectAll();
+    QTest::keyClicks(frm().RecordSITime, QStringLiteral("1-+ a5"));
+    QCOMPARE(frm().RecordSITime->text(), QStringLiteral("15"));
+    QTest::keyClick(frm().RecordSITime, Qt::Key_Backspace);
+    QCOMPARE(frm().RecordSITime->text(), QStringLiteral("1"));
+    QTest::keyClick(frm().RecordSITime, Qt::Key_V, Qt::ControlModifier); // Ctrl+V is refused too
+    QCOMPARE(frm().RecordSITime->text(), QStringLiteral("1"));
+}
+
+void TestRecordingWidgets::pointsPerPageEntries_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<int>("perPage");
+    QTest::newRow("empty") << ""
+                           << "error: '' is not a valid integer value" << 100;
+    QTest::newRow("not a number") << "ab"
+                                  << "error: 'ab' is not a valid integer value" << 100;
+    QTest::newRow("negative") << "-5"
+                              << "error: MaxPointsPerPage must be >= 0" << 100;
+    QTest::newRow("huge") << "99999999999"
+                          << "error: '99999999999' is not a valid integer value" << 100;
+    QTest::newRow("zero: paging off") << "0"
+                                      << "" << 0;
+    QTest::newRow("150") << "150"
+                         << "" << 150;
+}
+
+void TestRecordingWidgets::pointsPerPageEntries()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, box);
+    QFETCH(int, perPage);
+    frm().Chtshow->Maxrecord->setText(text);
+    QCOMPARE(answers.shown.join(u'|'), box);
+    QCOMPARE(frm().session.chart.pointsPerPage(), perPage);
+}
+
+void TestRecordingWidgets::fillStaysInStep()
+{
+    QVERIFY(frm().FillP->isChecked());
+    frm().FillP->trigger();
+    QVERIFY(!frm().FillP->isChecked());
+    QVERIFY(!frm().Chtshow->BtFill->isChecked());
+    QCOMPARE(frm().session.chart.visibleSeries(), int(TrendChart::Line));
+    frm().Chtshow->BtFill->click();
+    QVERIFY(frm().FillP->isChecked());
+    QCOMPARE(frm().session.chart.visibleSeries(), int(TrendChart::Area));
+}
+
+void TestRecordingWidgets::enlargeAndRestoreRoundTrip()
+{
+    const QRect normal = frm().Chtshow->geometry();
+    frm().Chtshow->TbFd->click();
+    QVERIFY(frm().Chtshow->geometry().height() > normal.height());
+    QCOMPARE(frm().Chtshow->y(), 25);
+    QVERIFY(frm().Chtshow->TbSx->isVisibleTo(frm().Chtshow));
+    QCOMPARE(frm().session.state.SavedChartBounds, (std::array<qint32, 4>{314, 192, 371, 297}));
+    frm().Chtshow->TbSx->click();
+    QCOMPARE(frm().Chtshow->geometry(), normal);
+    QVERIFY(frm().Chtshow->TbFd->isVisibleTo(frm().Chtshow));
+}
+
+void TestRecordingWidgets::savesTheChartAsBmp()
+{
+    QTemporaryDir dir;
+    answers.pictureFile = dir.filePath(QStringLiteral("chart.bmp"));
+    frm().BtSaveClick();
+    QCOMPARE(answers.shown, QStringList{"information: Graphic has saved on " + answers.pictureFile});
+    const QImage saved(answers.pictureFile, "BMP");
+    QCOMPARE(saved.size(), frm().Chtshow->size());
+
+    answers.shown.clear();
+    answers.pictureFile = dir.filePath(QStringLiteral("no/such/folder/chart.bmp"));
+    frm().BtSaveClick();
+    QCOMPARE(answers.shown.size(), 1);
+    QVERIFY(answers.shown.first().startsWith(QStringLiteral("error: Cannot create file")));
+
+    answers.shown.clear();
+    answers.pictureFile.clear(); // cancelled
+    frm().BtSaveClick();
+    QVERIFY(answers.shown.isEmpty());
+}
+
+void TestRecordingWidgets::newClearsChartThenWarnsThenEmpties()
+{
+    show("54321"
+         "5"
+         "00000"
+         "5"
+         "0001DA");
+    show("54322"
+         "5"
+         "00000"
+         "5"
+         "0001DA");
+    QCOMPARE(frm().session.cds1.rowCount(), 2);
+    frm().New->trigger();
+    QCOMPARE(answers.shown, QStringList{"information:  Warning:all Records will be deleted! "});
+    QCOMPARE(frm().session.cds1.rowCount(), 0);
+    QCOMPARE(frm().DataSource1->rowCount(), 0);
+    QCOMPARE(frm().session.state.NextRecordNo, 1);
+    QCOMPARE(frm().session.chart.pointCount(TrendChart::Area), 1);
+}
+
+void TestRecordingWidgets::ctrlDeleteAsksFirst()
+{
+    show("54321"
+         "5"
+         "00000"
+         "5"
+         "0001DA");
+    show("54322"
+         "5"
+         "00000"
+         "5"
+         "0001DA");
+    frm().DBGrid1->selectRow(0);
+    answers.yes = false;
+    QTest::keyClick(frm().DBGrid1, Qt::Key_Delete, Qt::ControlModifier);
+    QCOMPARE(frm().session.cds1.rowCount(), 2);
+    answers.yes = true;
+    QTest::keyClick(frm().DBGrid1, Qt::Key_Delete, Qt::ControlModifier);
+    QCOMPARE(answers.shown, QStringList({"confirm: Delete record?", "confirm: Delete record?"}));
+    QCOMPARE(frm().DataSource1->rowCount(), 1);
+    QCOMPARE(frm().session.cds1.row(0).No, 2);
+    QCOMPARE(frm().session.state.NextRecordNo, 3);
+}
+
+void TestRecordingWidgets::recordSetItems()
+{
+    frm().setlimit->trigger();
+    QCOMPARE(frm().session.state.RecordLimit, 10000000);
+    frm().set1k->trigger();
+    QCOMPARE(frm().session.state.RecordLimit, 1000);
+    int checked = 0;
+    for (QAction *item : {frm().set1k, frm().set5k, frm().set10k, frm().set50k, frm().set100k, frm().setlimit})
+        checked += item->isChecked();
+    QCOMPARE(checked, 1);
+    QVERIFY(frm().set1k->isChecked());
+}
+
+QTEST_MAIN(TestRecordingWidgets)
+#include "tst_recordingwidgets.moc"

@@ -2,9 +2,11 @@
 
 const char kLogUsage[] =
     "Usage: mx840-log [--simulate[=FILE] | --replay FILE] [--trace]\n"
+    "                 [--repeat | --no-repeat] [--interval N] [--limit N]\n"
     "\n"
-    "Prints the meter's readings without a window. For every frame the meter\n"
-    "shows it prints the reading and its unit, separated by a tab.\n"
+    "Records the meter's readings without a window, under the same record\n"
+    "policy as the window, and prints every recorded row: No, Time, Value and\n"
+    "Unit, separated by tabs.\n"
     "\n"
     "Sources (by default the real cable):\n"
     "  (none)          Find the interface cable \"USB to Serial\", configure it\n"
@@ -19,13 +21,22 @@ const char kLogUsage[] =
     "                  \"R 00  F7 30 37 3B 36 30 35 3E\" (hexadecimal in either\n"
     "                  case, trailing blank optional), or the word \"tick\" for\n"
     "                  one second passing on the one-second timers. Lines\n"
-    "                  starting with '#' and blank lines are skipped.\n"
+    "                  starting with '#' and blank lines are skipped. A \"tick\"\n"
+    "                  counts the sampling interval down.\n"
+    "\n"
+    "Record policy (as the window starts):\n"
+    "  --repeat        Record unchanged readings again (the default).\n"
+    "  --no-repeat     Record a reading only when it differs from the last row.\n"
+    "  --interval N    Sampling interval on: a row at most every N seconds.\n"
+    "  --limit N       The most rows: 1000, 5000, 10000 (the default), 50000,\n"
+    "                  100000 or limitless (ten million).\n"
     "\n"
     "  --trace         Print, for every shown frame, these tab-separated fields:\n"
     "                  the display text (18 characters), the reading, the\n"
     "                  decimal point position, the unit, the dial multiplier,\n"
-    "                  the progress bar's maximum and position, the needle value\n"
-    "                  and the maximum of the chart's left axis.\n"
+    "                  the progress bar's maximum and position, the needle value,\n"
+    "                  the maximum of the chart's left axis, and the No of the row\n"
+    "                  recorded for the frame, or \"-\".\n"
     "  -h, --help      Show this text.\n"
     "\n"
     "Exit status: 0 on success; 1 when no cable is found, it cannot be opened,\n"
@@ -42,6 +53,34 @@ std::optional<LogOptions> ParseLogOptions(const QStringList &arguments, QString 
             options.help = true;
         } else if (argument == u"--trace") {
             options.trace = true;
+        } else if (argument == u"--repeat" || argument == u"--no-repeat") {
+            options.repeat = argument == u"--repeat";
+        } else if (argument == u"--interval" || argument == u"--limit") {
+            if (i + 1 >= arguments.size()) {
+                *error = QStringLiteral("%1 needs a value").arg(argument);
+                return std::nullopt;
+            }
+            const QString value = arguments[++i];
+            if (argument == u"--interval") {
+                bool ok = false;
+                const int seconds = value.toInt(&ok, 10);
+                if (!ok || seconds < 0) {
+                    *error = QStringLiteral("--interval needs a whole number of seconds, not \"%1\"").arg(value);
+                    return std::nullopt;
+                }
+                options.interval = value;
+            } else {
+                const QStringList limits{"1000", "5000", "10000", "50000", "100000"};
+                if (value == u"limitless")
+                    options.limit = 10000000;
+                else if (limits.contains(value))
+                    options.limit = value.toInt();
+                else {
+                    *error = QStringLiteral("--limit is one of 1000, 5000, 10000, 50000, 100000 or limitless, "
+                                            "not \"%1\"").arg(value);
+                    return std::nullopt;
+                }
+            }
         } else if (argument == u"--simulate" || argument.startsWith(u"--simulate=")) {
             options.source = LogOptions::Source::Simulated;
             options.file = argument.section(u'=', 1);

@@ -13,6 +13,10 @@ struct LogOptions
     QString file; // the replay file, or the file the simulated meter plays
     bool trace = false;
     bool help = false;
+    // The record policy, as the window starts with it unless told otherwise.
+    bool repeat = true;
+    std::optional<QString> interval; // the sampling interval on, with this many seconds
+    qint32 limit = 10000;
 };
 
 extern const char kLogUsage[];

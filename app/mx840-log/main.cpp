@@ -28,13 +28,11 @@ int fail(const QString &message, int status)
     return status;
 }
 
-// One line for a shown frame: the reading and its unit, or with --trace
-// everything the frame set.
-QByteArray frameLine(const MeterSession &session, bool trace)
+// The trace line of a shown frame: everything the frame set, and the No of
+// the row it recorded ("-" for none).
+QByteArray traceLine(const MeterSession &session, const QString &recordedNo)
 {
     const ModuleState &s = session.state;
-    if (!trace)
-        return (s.ReadingText + u'\t' + s.ReadingUnit).toUtf8();
     const RangeIndicators &range = session.display.range;
     const QStringList fields{QString::fromLatin1(session.lastDisplayText()),
                              s.ReadingText,
@@ -44,14 +42,51 @@ QByteArray frameLine(const MeterSession &session, bool trace)
                              QString::number(range.PBar2Maximum),
                              QString::number(range.PBar2Position),
                              QString::number(session.dial.needleValue()),
-                             QString::number(session.chart.leftAxisMaximum())};
+                             QString::number(session.chart.leftAxisMaximum()),
+                             recordedNo};
     return fields.join(u'\t').toUtf8();
+}
+
+QString orNull(const std::optional<QString> &text)
+{
+    return text.value_or(QStringLiteral("NULL"));
 }
 
 void printLine(const QByteArray &line)
 {
     std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
     std::fputc('\n', stdout);
+}
+
+// Sets the record policy up as asked.
+void configure(MeterSession &session, const LogOptions &options)
+{
+    session.recordPolicy.timeSeparator = SystemTimeSeparator();
+    session.recordPolicy.settings.RepeatSet = options.repeat;
+    session.recordPolicy.settings.RecordSI = bool(options.interval);
+    if (options.interval)
+        session.recordPolicy.settings.RecordSITime = *options.interval;
+    session.state.RecordLimit = options.limit;
+    session.state.FollowLastPage = true;
+}
+
+// Runs one report through the report path and prints what it recorded (or,
+// with --trace, what its frame showed).
+bool feedReport(MeterSession &session, bool trace, quint8 reportId, const quint8 *data, quint16 size)
+{
+    const qsizetype rowsBefore = session.cds1.rowCount();
+    if (!session.Read618(reportId, data, size).frameShown)
+        return false;
+    const bool recorded = session.cds1.rowCount() > rowsBefore;
+    const qsizetype last = session.cds1.rowCount() - 1;
+    if (trace) {
+        printLine(traceLine(session, recorded ? orNull(session.cds1.text(last, 0)) : QStringLiteral("-")));
+    } else if (recorded) {
+        const QStringList fields{orNull(session.cds1.text(last, 0)), orNull(session.cds1.text(last, 1)),
+                                 orNull(session.cds1.text(last, 2)), orNull(session.cds1.text(last, 3))};
+        printLine(fields.join(u'\t').toUtf8());
+    }
+    return true;
 }
 
 // Feeds every report of the replay file through the report path and prints a
@@ -63,13 +98,15 @@ int replay(const LogOptions &options)
         return fail(QStringLiteral("cannot read %1: %2").arg(options.file, file.errorString()), kExitBadInput);
 
     MeterSession session(SystemDecimalSeparator());
+    configure(session, options);
     ReplayReader steps(file);
     while (const std::optional<ReplayStep> step = steps.next()) {
-        if (step->kind == ReplayStep::Kind::Tick)
-            continue; // no one-second timer acts on a replay yet
+        if (step->kind == ReplayStep::Kind::Tick) {
+            session.recordPolicy.SampInterTimeTimer();
+            continue;
+        }
         const auto *data = reinterpret_cast<const quint8 *>(step->data.constData());
-        if (session.Read618(step->reportId, data, quint16(step->data.size())).frameShown)
-            printLine(frameLine(session, options.trace));
+        feedReport(session, options.trace, step->reportId, data, quint16(step->data.size()));
     }
     if (!steps.error().isEmpty())
         return fail(QStringLiteral("%1: %2").arg(options.file, steps.error()), kExitBadInput);
@@ -85,17 +122,16 @@ struct ConsoleMessages : LinkMessages
     void message(const QString &text) override { information(text); }
 };
 
-// The report handler of a live run: shows each frame and prints its line.
+// The report handler of a live run: every line is flushed at once, so that a
+// reader of the output (or a crash) loses nothing.
 struct FramePrinter
 {
     MeterSession &session;
     bool trace;
     void Read618(THidDevice *, quint8 ReportID, const quint8 *Data, quint16 Size)
     {
-        if (session.Read618(ReportID, Data, Size).frameShown) {
-            printLine(frameLine(session, trace));
+        if (feedReport(session, trace, ReportID, Data, Size))
             std::fflush(stdout);
-        }
     }
 };
 
@@ -138,6 +174,7 @@ int live(const LogOptions &options)
     HidPlatform &platform = machine ? static_cast<HidPlatform &>(machine->platform) : *linuxPlatform;
 
     MeterSession session(SystemDecimalSeparator());
+    configure(session, options);
     session.state.PortSelection = 5;
     THidDeviceController HidCtl(platform);
     ConsoleMessages messages;
@@ -160,6 +197,10 @@ int live(const LogOptions &options)
             QCoreApplication::exit(kExitNoLink); // the watchdog gave up
     });
     ConTimer.start(1000);
+    QTimer SampInterTime;
+    QObject::connect(&SampInterTime, &QTimer::timeout, &context,
+                     [&session] { session.recordPolicy.SampInterTimeTimer(); });
+    SampInterTime.start(1000);
     const int status = QCoreApplication::exec();
     if (link.USBConDown)
         link.Panel2Click(); // disconnect: the read thread stops

@@ -1,6 +1,7 @@
 #include "locale/SystemLocale.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 
 #include <csignal>
 #include <QTemporaryDir>
@@ -56,6 +57,8 @@ class TestMx840Log : public QObject
 
 private slots:
     void replayPrintsEveryShownFrame();
+    void recordPolicyOptions_data();
+    void recordPolicyOptions();
     void failures_data();
     void failures();
     void liveRunEndsCleanlyOnSignals();
@@ -68,16 +71,52 @@ void TestMx840Log::replayPrintsEveryShownFrame()
     const QString file =
         writeFile(dir, "# two frames, a tick between them\n\n" + kFrameReports + "tick\n" + kPointFrameReports);
     const QByteArray separator = SystemDecimalSeparator().toUtf8();
+    const QRegularExpression row(QStringLiteral("^\\d+\t\\d\\d\\D\\d\\d\\D\\d\\d\t"));
 
+    // Each recorded row: No, Time, Value, Unit.
     Run run = runLog({QStringLiteral("--replay"), file});
     QCOMPARE(run.err, QByteArray());
     QCOMPARE(run.exitCode, 0);
-    QCOMPARE(run.out, "00000\tRPM\n12" + separator + "345\tPCS\n");
+    const QList<QByteArray> rows = run.out.split('\n');
+    QCOMPARE(rows.size(), 3);
+    QVERIFY(QString::fromUtf8(rows[0]).contains(row));
+    QVERIFY(rows[0].startsWith("1\t") && rows[0].endsWith("\t00000\tRPM"));
+    QVERIFY(rows[1].startsWith("2\t") && rows[1].endsWith("\t12" + separator + "345\tPCS"));
 
+    // The trace: one line per shown frame, the recorded row's No last.
     run = runLog({QStringLiteral("--replay"), file, QStringLiteral("--trace")});
     QCOMPARE(run.exitCode, 0);
-    QCOMPARE(run.out, "000005GGGGG50001DA\t00000\t5\tRPM\tX 0.1\t10\t1\t0\t10000\n"
-                      "543212GGGGG50002DA\t12" + separator + "345\t2\tPCS\tX 1\t100\t12\t123\t10000\n");
+    QCOMPARE(run.out, "000005GGGGG50001DA\t00000\t5\tRPM\tX 0.1\t10\t1\t0\t10000\t1\n"
+                      "543212GGGGG50002DA\t12" + separator + "345\t2\tPCS\tX 1\t100\t12\t123\t10000\t2\n");
+}
+
+// The record policy's options: repetition, the interval counted down by
+// ticks, the limit.
+void TestMx840Log::recordPolicyOptions_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QByteArray>("recorded"); // the last field of each trace line
+    QTest::newRow("repeat") << QStringList{} << QByteArray("1 2 3 4");
+    QTest::newRow("no repeat") << QStringList{"--no-repeat"} << QByteArray("1 - - 2");
+    QTest::newRow("interval 1: a tick between") << QStringList{"--interval", "1"} << QByteArray("1 - 2 -");
+    QTest::newRow("interval 0") << QStringList{"--interval", "0"} << QByteArray("1 2 3 4");
+}
+
+void TestMx840Log::recordPolicyOptions()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, recorded);
+    QTemporaryDir dir;
+    // Three equal frames, a tick, then a different one... and a tick between 2 and 3.
+    const QString file = writeFile(dir, kFrameReports + kFrameReports + "tick\n" + kFrameReports + kPointFrameReports);
+    const Run run = runLog(QStringList{"--replay", file, "--trace"} + options);
+    QCOMPARE(run.exitCode, 0);
+    QByteArrayList last;
+    for (const QByteArray &line : run.out.split('\n')) {
+        if (!line.isEmpty())
+            last << line.split('\t').last();
+    }
+    QCOMPARE(last.join(' '), recorded);
 }
 
 void TestMx840Log::failures_data()
@@ -97,6 +136,10 @@ void TestMx840Log::failures_data()
                                                  << "no reports";
     QTest::newRow("unknown argument") << QStringList{"--frobnicate"} << QByteArray() << "unknown argument";
     QTest::newRow("replay without file") << QStringList{"--replay"} << QByteArray() << "needs a file";
+    QTest::newRow("interval not a number") << QStringList{"--interval", "x"} << QByteArray() << "whole number";
+    QTest::newRow("negative interval") << QStringList{"--interval", "-1"} << QByteArray() << "whole number";
+    QTest::newRow("odd limit") << QStringList{"--limit", "7"} << QByteArray() << "--limit is one of";
+    QTest::newRow("limit without value") << QStringList{"--limit"} << QByteArray() << "needs a value";
 }
 
 void TestMx840Log::failures()
@@ -129,7 +172,7 @@ void TestMx840Log::liveRunEndsCleanlyOnSignals()
         QCOMPARE(process.exitCode(), 0);
         const QList<QByteArray> lines = process.readAllStandardOutput().split('\n');
         QVERIFY(lines.size() >= 3);
-        QVERIFY(lines.first().endsWith("\tRPM"));
+        QVERIFY(lines.first().endsWith("\tRPM")); // a recorded row
     }
 }
 

@@ -17,12 +17,54 @@ void TrendChart::BtNewClick()
     const int start = int(random.bounded(1000));
     const int step = int(random.bounded(250)) - 125;
     const double placeholder = std::abs(start + step);
-    for (std::vector<double> &series : values) {
-        series.clear();
-        series.push_back(placeholder);
+    for (int series : {Area, Line}) {
+        values[series].clear();
+        blocks[series].clear();
+        append(series, placeholder);
     }
     ShowSeries(Area);
     ShowSeries(fillChecked ? Area : Line);
+}
+
+void TrendChart::append(int series, double value)
+{
+    std::deque<double> &points = values[series];
+    const qsizetype at = qsizetype(points.size());
+    points.push_back(value);
+    if (at % BlockSize == 0)
+        blocks[series].push_back({at, at});
+    else
+        merge(blocks[series].back(), series, at);
+    ++changes;
+}
+
+void TrendChart::merge(Extremes &into, int series, qsizetype at) const
+{
+    const std::deque<double> &points = values[series];
+    if (points[size_t(at)] < points[size_t(into.lowAt)])
+        into.lowAt = at;
+    if (points[size_t(at)] > points[size_t(into.highAt)])
+        into.highAt = at;
+}
+
+// The lowest and highest points of [begin, end): whole blocks from their
+// summaries, the ragged ends point by point.
+TrendChart::Extremes TrendChart::extremes(int series, qsizetype begin, qsizetype end) const
+{
+    Extremes found{begin, begin};
+    qsizetype at = begin + 1;
+    while (at < end) {
+        if (at % BlockSize == 0 && at + BlockSize <= end) {
+            const Extremes &block = blocks[series][size_t(at / BlockSize)];
+            merge(found, series, block.lowAt);
+            merge(found, series, block.highAt);
+            at += BlockSize;
+        } else {
+            merge(found, series, at);
+            ++at;
+        }
+    }
+    return found;
 }
 
 void TrendChart::setFill(bool checked)
@@ -123,15 +165,15 @@ TrendChart::PageRange TrendChart::pageRange() const
     const double last = double(range.first + range.count - 1);
     range.axisMinimum = first;
     // A partly filled last page keeps the spacing of a full one.
-    range.axisMaximum = perPage > 0 && range.count < perPage ? first + (last - first) * perPage / double(range.count)
-                                                             : last;
+    range.axisMaximum =
+        perPage > 0 && range.count < perPage ? first + (last - first) * perPage / double(range.count) : last;
     return range;
 }
 
 std::vector<QPointF> TrendChart::pagePoints(int columns) const
 {
     const PageRange range = pageRange();
-    const std::vector<double> &series = values[shown];
+    const std::deque<double> &series = values[shown];
     std::vector<QPointF> points;
     if (range.count <= 2 * qsizetype(std::max(columns, 1))) {
         points.reserve(size_t(range.count));
@@ -147,9 +189,13 @@ std::vector<QPointF> TrendChart::pagePoints(int columns) const
         const qsizetype end = std::min(range.first + range.count, range.first + qsizetype((c + 1) * perColumn));
         if (begin >= end)
             continue;
-        const auto [low, high] = std::minmax_element(series.begin() + begin, series.begin() + end);
-        const qsizetype lowX = low - series.begin();
-        const qsizetype highX = high - series.begin();
+        const Extremes column = extremes(shown, begin, end);
+        if (shown == Area) {
+            points.emplace_back(double(column.highAt), series[size_t(column.highAt)]);
+            continue;
+        }
+        const qsizetype lowX = column.lowAt;
+        const qsizetype highX = column.highAt;
         points.emplace_back(double(std::min(lowX, highX)), series[size_t(std::min(lowX, highX))]);
         if (lowX != highX)
             points.emplace_back(double(std::max(lowX, highX)), series[size_t(std::max(lowX, highX))]);

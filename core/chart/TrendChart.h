@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <array>
+#include <deque>
 #include <vector>
 
 struct ModuleState;
@@ -26,11 +27,7 @@ public:
     // Points: X is the point's position in its series, Y its value.
     qsizetype pointCount(int series) const { return qsizetype(values[series].size()); }
     double value(int series, qsizetype x) const { return values[series][size_t(x)]; }
-    void append(int series, double value)
-    {
-        values[series].push_back(value);
-        ++changes;
-    }
+    void append(int series, double value);
     // Clear: both series emptied and given one placeholder point at X 0.
     void BtNewClick();
 
@@ -75,6 +72,7 @@ public:
     PageRange pageRange() const;
     // The current page's points of the visible series, at most two per pixel
     // column: a column's lowest and highest value, in order, so peaks survive.
+    // The area series, filled from zero, needs only each column's highest.
     std::vector<QPointF> pagePoints(int columns) const;
 
     int leftAxisMinimum() const { return axisMinimum; }
@@ -89,7 +87,20 @@ private:
     }
 
     ModuleState &state;
-    std::array<std::vector<double>, 2> values;
+    // The lowest and highest point of each block of points, so that a page of
+    // millions is drawn without reading every point.
+    static constexpr qsizetype BlockSize = 1024;
+    struct Extremes
+    {
+        qsizetype lowAt = 0;
+        qsizetype highAt = 0;
+    };
+    Extremes extremes(int series, qsizetype begin, qsizetype end) const;
+    void merge(Extremes &into, int series, qsizetype at) const;
+
+    // Chunked storage: appending never moves the points already stored.
+    std::array<std::deque<double>, 2> values;
+    std::array<std::deque<Extremes>, 2> blocks;
     int shown = Area;
     bool fillChecked = true;
     int perPage = 100;

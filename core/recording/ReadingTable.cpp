@@ -2,7 +2,8 @@
 
 ReadingTable::ReadingTable()
 {
-    texts.emplace_back(); // id 0: null
+    texts.emplace_back();     // id 0: null
+    textIds.reserve(1 << 20); // room for a long run's readings and times without rehashing
 }
 
 quint32 ReadingTable::intern(const std::optional<QString> &text)
@@ -73,5 +74,5 @@ void ReadingTable::clear()
     noIsNull.clear();
     texts.resize(1);
     textIds.clear();
+    textIds.reserve(1 << 20);
 }
-

@@ -43,7 +43,7 @@ TrendChartView::TrendChartView(QWidget *parent) : QChartView(parent)
     setRenderHint(QPainter::Antialiasing, false);
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
 
-    QChart *chart = new QChart;
+    QChart *chart = this->chart(); // the view's own chart (one given by setChart would leak it)
     chart->legend()->hide();
     chart->setTitle(QStringLiteral("  "));
     chart->setTitleFont(arial(13));
@@ -84,7 +84,6 @@ TrendChartView::TrendChartView(QWidget *parent) : QChartView(parent)
         series->attachAxis(axisX);
         series->attachAxis(axisY);
     }
-    setChart(chart);
 
     Bevel1 = new QFrame(this);
     Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);

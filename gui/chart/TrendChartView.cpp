@@ -101,7 +101,7 @@ TrendChartView::TrendChartView(QWidget *parent) : QChartView(parent)
     Bt10 = new QPushButton(QStringLiteral("1"), this);
     Bt10->setToolTip(QStringLiteral("Page No."));
     Bt10->setGeometry(259, 3, 25, 21);
-    Bt10->setStyleSheet(QStringLiteral("color: blue"));
+    Bt10->setStyleSheet(QStringLiteral("color: blue; text-decoration: none"));
     BtNext = glyphButton(this, QStyle::SP_MediaSeekForward, QStringLiteral("Next"), {283, 3, 25, 21});
     BTlast = glyphButton(this, QStyle::SP_MediaSkipForward, QStringLiteral("last"), {311, 3, 25, 21});
     // Enlarge and restore take turns at one place, right of the page buttons

@@ -4,9 +4,9 @@
 #include "ReportStreams.h"
 #include "app/FrmTest.h"
 #include "app/Windows.h"
-#include "hid/SimulatedHidPlatform.h"
 #include "display/DialPanel.h"
 #include "display/VirtualLcd.h"
+#include "hid/SimulatedHidPlatform.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -32,10 +32,12 @@ const QString LinkControl::PermissionMessage = QStringLiteral(
 
 LinkControl::LinkControl(MeterSession &meterSession, THidDeviceController &controller, LinkMessages &linkMessages,
                          THidDataEvent read618, THidDataEvent readProbe)
-    : session(meterSession), HidCtl(controller), messages(linkMessages), Read618(std::move(read618)),
-      ReadProbe(std::move(readProbe))
-{
-}
+    : session(meterSession)
+    , HidCtl(controller)
+    , messages(linkMessages)
+    , Read618(std::move(read618))
+    , ReadProbe(std::move(readProbe))
+{}
 
 // The controller outlives the link; its change notification is cleared when
 // it is destroyed itself (clearing it here would rescan).

@@ -69,7 +69,7 @@ public:
     static QString DeviceDisplayName(THidDevice *device);
 
     // The hidden controls
-    bool USBConDown = false; // the connected flag
+    bool USBConDown = false;  // the connected flag
     bool ReadBtnDown = false; // never stays down
     QString Panel2Caption = QStringLiteral("CONNECT");
     bool ComsetEnabled = true;

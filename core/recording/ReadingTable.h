@@ -48,7 +48,7 @@ private:
     struct StoredRow
     {
         qint32 no;
-        quint32 time;  // text ids; NullText for null
+        quint32 time; // text ids; NullText for null
         quint32 value;
         quint32 unit;
     };

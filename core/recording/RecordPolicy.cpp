@@ -8,8 +8,7 @@
 RecordPolicy::RecordPolicy(ModuleState &moduleState, ReadingTable &readingTable, TrendChart &trendChart,
                            const QString &decimalSeparator)
     : state(moduleState), table(readingTable), chart(trendChart), separator(decimalSeparator)
-{
-}
+{}
 
 std::optional<qint32> RecordPolicy::ReloadValue(const QString &intervalText)
 {

@@ -13,9 +13,9 @@ namespace LcdLayout {
 inline constexpr QSize PanelSize{313, 205};
 
 // Sub-panels of Panel9
-inline constexpr QPoint SmallDisplay{118, 10};  // Panel6, 187 x 65
-inline constexpr QPoint Annunciators{6, 80};    // Panel8, 299 x 41
-inline constexpr QPoint MainDisplay{8, 114};    // 297 x 87
+inline constexpr QPoint SmallDisplay{118, 10}; // Panel6, 187 x 65
+inline constexpr QPoint Annunciators{6, 80};   // Panel8, 299 x 41
+inline constexpr QPoint MainDisplay{8, 114};   // 297 x 87
 
 // Main digits LabelA..LabelE (40 x 120 labels) and points Point1..Point4.
 inline constexpr std::array<int, 5> MainDigitLefts{3, 51, 99, 148, 198};
@@ -47,7 +47,13 @@ inline constexpr QRect Off{271, 9, 34, 34};
 inline constexpr QRect PowerLevel{8, 46, 62, 31};
 inline constexpr std::array<QRect, 3> PowerBars{QRect{25, 59, 5, 9}, QRect{38, 58, 5, 13}, QRect{49, 57, 5, 14}};
 
-inline constexpr QPoint inMain(QPoint p) { return MainDisplay + p; }
-inline constexpr QPoint inSmall(QPoint p) { return SmallDisplay + p; }
+inline constexpr QPoint inMain(QPoint p)
+{
+    return MainDisplay + p;
+}
+inline constexpr QPoint inSmall(QPoint p)
+{
+    return SmallDisplay + p;
+}
 
 } // namespace LcdLayout

@@ -35,9 +35,9 @@ QPixmap battery()
     p.setBrush(Qt::NoBrush);
     p.drawRect(2, 9, 28, 17); // body
     p.setBrush(Qt::black);
-    p.drawRect(6, 5, 5, 3);  // terminals
+    p.drawRect(6, 5, 5, 3); // terminals
     p.drawRect(21, 5, 5, 3);
-    p.drawLine(6, 17, 11, 17); // minus
+    p.drawLine(6, 17, 11, 17);  // minus
     p.drawLine(21, 17, 26, 17); // plus
     p.drawLine(23, 14, 23, 20);
     return pixmap;

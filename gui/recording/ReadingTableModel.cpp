@@ -9,10 +9,11 @@ const char *const kTitles[] = {"No", "Time", "Value", "Unit"};
 }
 
 ReadingTableModel::ReadingTableModel(const ReadingTable &readingTable, QObject *parent)
-    : QAbstractTableModel(parent), table(readingTable), known(int(readingTable.rowCount())),
-      knownResets(readingTable.resets())
-{
-}
+    : QAbstractTableModel(parent)
+    , table(readingTable)
+    , known(int(readingTable.rowCount()))
+    , knownResets(readingTable.resets())
+{}
 
 int ReadingTableModel::rowCount(const QModelIndex &parent) const
 {

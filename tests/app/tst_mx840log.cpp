@@ -3,9 +3,9 @@
 #include <QProcess>
 #include <QRegularExpression>
 
-#include <csignal>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 
 namespace {
 
@@ -87,7 +87,8 @@ void TestMx840Log::replayPrintsEveryShownFrame()
     run = runLog({QStringLiteral("--replay"), file, QStringLiteral("--trace")});
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.out, "000005GGGGG50001DA\t00000\t5\tRPM\tX 0.1\t10\t1\t0\t10000\t1\n"
-                      "543212GGGGG50002DA\t12" + separator + "345\t2\tPCS\tX 1\t100\t12\t123\t10000\t2\n");
+                      "543212GGGGG50002DA\t12" +
+                          separator + "345\t2\tPCS\tX 1\t100\t12\t123\t10000\t2\n");
 }
 
 // The record policy's options: repetition, the interval counted down by
@@ -130,10 +131,10 @@ void TestMx840Log::failures_data()
     QTest::newRow("directory") << QStringList{"--replay", "DIR"} << QByteArray() << "cannot read";
     QTest::newRow("two sources") << QStringList{"--simulate", "--replay", "FILE"} << QByteArray("tick\n")
                                  << "one source";
-    QTest::newRow("simulated meter, malformed file") << QStringList{"--simulate=FILE"} << QByteArray("R 0\n")
-                                                     << "line 1:";
-    QTest::newRow("simulated meter, empty file") << QStringList{"--simulate=FILE"} << QByteArray("tick\n")
-                                                 << "no reports";
+    QTest::newRow("simulated meter, malformed file")
+        << QStringList{"--simulate=FILE"} << QByteArray("R 0\n") << "line 1:";
+    QTest::newRow("simulated meter, empty file")
+        << QStringList{"--simulate=FILE"} << QByteArray("tick\n") << "no reports";
     QTest::newRow("unknown argument") << QStringList{"--frobnicate"} << QByteArray() << "unknown argument";
     QTest::newRow("replay without file") << QStringList{"--replay"} << QByteArray() << "needs a file";
     QTest::newRow("interval not a number") << QStringList{"--interval", "x"} << QByteArray() << "whole number";

@@ -1,10 +1,10 @@
 #include "ReportStreams.h"
 #include "app/FrmTest.h"
 #include "app/Windows.h"
-#include "hid/SimulatedHidPlatform.h"
 #include "display/DialPanel.h"
 #include "display/LcdLayout.h"
 #include "display/VirtualLcd.h"
+#include "hid/SimulatedHidPlatform.h"
 #include "widgets/Panel.h"
 
 #include <QAction>

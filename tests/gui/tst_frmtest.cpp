@@ -1,12 +1,12 @@
 #include "ReportStreams.h"
 #include "app/FrmTest.h"
 #include "app/Windows.h"
-#include "hid/SimulatedHidPlatform.h"
-#include "dialogs/AuxiliaryWindows.h"
-#include "reports/FrmPrint.h"
 #include "chart/TrendChartView.h"
+#include "dialogs/AuxiliaryWindows.h"
 #include "display/DialPanel.h"
 #include "display/VirtualLcd.h"
+#include "hid/SimulatedHidPlatform.h"
+#include "reports/FrmPrint.h"
 #include "widgets/Panel.h"
 
 #include <QAction>

@@ -83,13 +83,21 @@ void LinkControl::log(const QString &line)
     HistoryListBox.append(line);
 }
 
-void LinkControl::ReadBtnClick()
+// CurrentDevice := none; with an entry selected, the device of that entry.
+bool LinkControl::takeSelectedDevice()
 {
     CurrentDevice.reset();
     if (DevListBox.isEmpty() || DevListSelected < 0)
+        return false;
+    CurrentDevice = selectedDevice();
+    return true;
+}
+
+void LinkControl::ReadBtnClick()
+{
+    if (!takeSelectedDevice())
         return;
-    const std::shared_ptr<THidDevice> device = selectedDevice();
-    CurrentDevice = device;
+    const std::shared_ptr<THidDevice> device = CurrentDevice.lock();
     if (!device || !device->ReadWriteAccess) {
         ReadBtnDown = false;
         return;
@@ -99,15 +107,12 @@ void LinkControl::ReadBtnClick()
 
 void LinkControl::SetFeatureClick()
 {
-    CurrentDevice.reset();
-    if (DevListBox.isEmpty() || DevListSelected < 0) {
+    if (!takeSelectedDevice()) {
         messages.information(NotConnectedMessage);
         USBConDown = false;
         return;
     }
-    const std::shared_ptr<THidDevice> device = selectedDevice();
-    CurrentDevice = device;
-    if (device)
+    if (const std::shared_ptr<THidDevice> device = CurrentDevice.lock())
         device->SendFeature(FeatureReport.data(), int(FeatureReport.size())); // the result is not looked at
     QString line;
     for (quint8 byte : FeatureReport)
@@ -121,11 +126,9 @@ void LinkControl::USBConClick()
     ReadBtnClick();
     SetFeatureClick();
     session.state.ReportCount = 0;
-    CurrentDevice.reset();
-    if (DevListBox.isEmpty() || DevListSelected < 0)
+    if (!takeSelectedDevice())
         return;
-    const std::shared_ptr<THidDevice> device = selectedDevice();
-    CurrentDevice = device;
+    const std::shared_ptr<THidDevice> device = CurrentDevice.lock();
     if (!device || !device->ReadWriteAccess) {
         USBConDown = false;
         // Without read and write access nothing can be read; when the reason

@@ -82,6 +82,7 @@ public:
 
 private:
     std::shared_ptr<THidDevice> selectedDevice() const;
+    bool takeSelectedDevice();
     void log(const QString &line);
     void giveUp();
 

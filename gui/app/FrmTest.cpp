@@ -7,6 +7,7 @@
 #include "recording/ReadingTableModel.h"
 #include "widgets/ButtonGlyphs.h"
 #include "widgets/CompactCheckBoxStyle.h"
+#include "widgets/Fonts.h"
 #include "widgets/Panel.h"
 
 #include <QAction>
@@ -31,23 +32,6 @@
 #include <QToolButton>
 
 namespace {
-
-// Fonts are given in pixels so that nothing scales with the screen's
-// resolution; a size in points is taken at 96 dots per inch. Controls that set
-// their own font do not inherit the window's underline.
-QFont arialPixels(int pixels, bool bold)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    font.setUnderline(false);
-    return font;
-}
-
-QFont arialPoints(int points)
-{
-    return arialPixels((points * 96 + 36) / 72, false);
-}
 
 Panel *buttonPanel(QWidget *parent, const QString &caption, const QFont &font, const QRect &geometry)
 {

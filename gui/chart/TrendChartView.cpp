@@ -1,6 +1,7 @@
 #include "TrendChartView.h"
 
 #include "chart/TrendChart.h"
+#include "widgets/Fonts.h"
 
 #include <QAreaSeries>
 #include <QCheckBox>
@@ -14,14 +15,6 @@
 #include <QValueAxis>
 
 namespace {
-
-QFont arial(int pixels)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixels);
-    font.setUnderline(false);
-    return font;
-}
 
 QToolButton *glyphButton(QWidget *parent, QStyle::StandardPixmap glyph, const QString &hint, const QRect &geometry)
 {
@@ -46,7 +39,7 @@ TrendChartView::TrendChartView(QWidget *parent) : QChartView(parent)
     QChart *chart = this->chart(); // the view's own chart (one given by setChart would leak it)
     chart->legend()->hide();
     chart->setTitle(QStringLiteral("  "));
-    chart->setTitleFont(arial(13));
+    chart->setTitleFont(arialPixels(13));
     chart->setTitleBrush(Qt::black);
     QLinearGradient background(0, 0, 0, 1);
     background.setCoordinateMode(QGradient::ObjectBoundingMode);
@@ -74,10 +67,10 @@ TrendChartView::TrendChartView(QWidget *parent) : QChartView(parent)
     axisY->setRange(0, 10000);
     axisY->setMinorTickCount(4);
     axisY->setLabelFormat(QStringLiteral("%d"));
-    axisY->setLabelsFont(arial(10));
+    axisY->setLabelsFont(arialPixels(10));
     axisX = new QValueAxis;
     axisX->setLabelFormat(QStringLiteral("%d"));
-    axisX->setLabelsFont(arial(10));
+    axisX->setLabelsFont(arialPixels(10));
     chart->addAxis(axisY, Qt::AlignLeft);
     chart->addAxis(axisX, Qt::AlignBottom);
     for (QAbstractSeries *series : {static_cast<QAbstractSeries *>(Series2), static_cast<QAbstractSeries *>(Series1)}) {

@@ -2,20 +2,12 @@
 
 #include "Pictures.h"
 #include "display/DialGeometry.h"
+#include "widgets/Fonts.h"
 
 #include <QLabel>
 #include <QPainter>
 
 namespace {
-
-QFont pixelFont(int pixels, bool bold)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    font.setUnderline(false);
-    return font;
-}
 
 QLabel *icon(QWidget *parent, const QPixmap &picture, const char *name)
 {
@@ -41,7 +33,7 @@ void DialCanvas::drawScale(const DialGeometry &geometry, int dialScale)
     QPainter painter(&canvas);
     painter.setRenderHint(QPainter::Antialiasing, false);
 
-    painter.setFont(pixelFont(11, false)); // the canvas's default 8-point font
+    painter.setFont(arialPixels(11, false)); // the canvas's default 8-point font
     painter.setPen(Qt::black);
     for (const DialGeometry::ScaleNumber &number : geometry.scaleNumbers())
         painter.drawText(QRect(number.topLeft, QSize(30, 14)), Qt::AlignLeft | Qt::AlignTop, number.text);
@@ -87,7 +79,7 @@ DialPanel::DialPanel(QWidget *parent) : QFrame(parent)
     // Shown above the picture so that the scale can be read with its multiplier.
     Labrate = new QLabel(QStringLiteral("x 0.1"), this);
     Labrate->setObjectName(QStringLiteral("Labrate"));
-    Labrate->setFont(pixelFont(15, true));
+    Labrate->setFont(arialPixels(15, true));
     Labrate->move(180, 80);
     Labrate->setMinimumWidth(60);
 

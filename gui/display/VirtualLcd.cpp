@@ -4,6 +4,7 @@
 #include "Pictures.h"
 #include "SevenSegment.h"
 #include "display/LcdState.h"
+#include "widgets/Fonts.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -14,15 +15,6 @@ const QColor VirtualLcd::Background(198, 208, 188);
 const QColor VirtualLcd::Ink(22, 26, 22);
 
 namespace {
-
-QFont boldSans(int pixels)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixels);
-    font.setBold(true);
-    font.setUnderline(false);
-    return font;
-}
 
 void drawDigitControl(QPainter &painter, const LcdControl &control, const QRectF &box)
 {
@@ -40,7 +32,7 @@ void drawText(QPainter &painter, const LcdControl &control, QPoint topLeft, int 
 {
     if (!control.visible)
         return;
-    painter.setFont(boldSans(pixels));
+    painter.setFont(arialPixels(pixels, true));
     painter.setPen(VirtualLcd::Ink);
     painter.drawText(QRect(topLeft, QSize(80, pixels + 6)), Qt::AlignLeft | Qt::AlignTop, control.caption);
 }
@@ -125,7 +117,7 @@ void VirtualLcd::paintSymbols(QPainter &painter) const
         painter.drawPixmap(Battery, Pictures::battery());
 
     if (lcd.LabelOFF.visible) {
-        painter.setFont(boldSans(13));
+        painter.setFont(arialPixels(13, true));
         painter.setPen(Ink);
         painter.drawText(Off, Qt::AlignCenter, QStringLiteral("OFF"));
     }

@@ -68,6 +68,12 @@ void HidHandOff::waitServing(const std::function<bool()> &finished)
     }
 }
 
+bool HidHandOff::waiting()
+{
+    std::lock_guard lock(mutex);
+    return bool(pending);
+}
+
 void HidHandOff::wake()
 {
     std::lock_guard lock(mutex);

@@ -23,6 +23,8 @@ public:
 
     // GUI thread: runs the pending work, if any. True when something ran.
     bool serve();
+    // Any thread: whether a read thread is waiting for its hand-off to be served.
+    bool waiting();
     // GUI thread: whether a hand-off is running right now (we are inside it).
     bool serving() const { return servingDepth > 0; }
     // GUI thread: waits until `finished` answers true, serving hand-offs meanwhile.

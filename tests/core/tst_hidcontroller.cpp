@@ -254,8 +254,10 @@ void TestHidController::stoppingDeliversWhatWasHandedOver()
     THidDevice *device = f.checkOut(kCable);
     device->setOnData(THidDataEvent(&f.recorder, &Recorder::onData));
     f.platform.pushReport(kCable, report({0, 1}));
-    // Give the thread time to block in its hand-off, but do not serve it.
-    QThread::msleep(50);
+    // Let the thread block in its hand-off, without serving it.
+    for (int i = 0; i < 5000 && !device->handOff().waiting(); ++i)
+        QThread::msleep(1);
+    QVERIFY(device->handOff().waiting());
     QVERIFY(f.recorder.reports.isEmpty());
     device->setOnData({});
     QVERIFY(!device->ReadThread());

@@ -745,6 +745,7 @@ void TFrmTest::closeEvent(QCloseEvent *event)
 // Ends the event loop. Recorded rows are discarded without asking.
 void TFrmTest::endProgram()
 {
+    session.cds1.clear(); // closing the table discards its rows
     QCoreApplication::quit();
 }
 

@@ -239,8 +239,10 @@ void TestFrmTest::endingTheProgram()
         asked = true;
         QApplication::exit(1);
     });
+    frm().session.cds1.append({1, QStringLiteral("10:00:00"), QStringLiteral("1"), QStringLiteral("RPM")});
     QCOMPARE(QApplication::exec(), 0);
     QVERIFY(!asked);
+    QVERIFY(frm().session.cds1.isEmpty()); // discarded, nothing asked
 }
 
 void TestFrmTest::reportsReachTheWindow()

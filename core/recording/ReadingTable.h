@@ -33,7 +33,7 @@ public:
     qsizetype rowCount() const { return qsizetype(rows.size()); }
     bool isEmpty() const { return rows.empty(); }
     Row row(qsizetype index) const;
-    // Field by column: 0 No, 1 Time, 2 Value, 3 Unit; a null QVariant for null.
+    // Field by column: 0 No, 1 Time, 2 Value, 3 Unit; nullopt for a null field.
     std::optional<QString> text(qsizetype index, int column) const;
 
     void append(const Row &row);

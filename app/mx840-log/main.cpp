@@ -1,10 +1,9 @@
+#include "HostPlatform.h"
 #include "LogOptions.h"
 #include "app/MeterSession.h"
-#include "hid/LinuxHidPlatform.h"
 #include "link/LinkControl.h"
 #include "link/ReplayFile.h"
 #include "locale/SystemLocale.h"
-#include "sim/SimulatedMachine.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -161,17 +160,12 @@ void quitOnSignals(QObject *context)
 // prints readings until interrupted.
 int live(const LogOptions &options)
 {
-    std::unique_ptr<SimulatedMachine> machine;
-    std::unique_ptr<LinuxHidPlatform> linuxPlatform;
-    if (options.source == LogOptions::Source::Simulated) {
-        QString error;
-        machine = SimulatedMachine::create(options.file, &error);
-        if (!machine)
-            return fail(error, kExitBadInput);
-    } else {
-        linuxPlatform = std::make_unique<LinuxHidPlatform>();
-    }
-    HidPlatform &platform = machine ? static_cast<HidPlatform &>(machine->platform) : *linuxPlatform;
+    QString error;
+    const std::unique_ptr<HostPlatform> host =
+        HostPlatform::create(options.source == LogOptions::Source::Simulated, options.file, &error);
+    if (!host)
+        return fail(error, kExitBadInput);
+    HidPlatform &platform = host->hid();
 
     MeterSession session(SystemDecimalSeparator());
     configure(session, options);

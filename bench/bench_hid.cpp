@@ -66,7 +66,8 @@ void BM_ReportDelivery(benchmark::State &bench)
 {
     Setup s;
     s.device->setOnData(THidDataEvent(&s.receiver, &Receiver::onData));
-    const int batch = 2000;
+    // The cable's buffer holds 64 reports: keep it full, not overflowing.
+    const int batch = int(SimulatedHidPlatform::MaxQueuedReports);
     for (auto _ : bench) {
         const int target = s.receiver.received + batch;
         for (int i = 0; i < batch; ++i)

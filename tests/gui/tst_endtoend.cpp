@@ -62,7 +62,9 @@ void TestEndToEnd::connectShowsLiveReadings()
     QCOMPARE(frm.HistoryListBox->currentItem()->text(), QStringLiteral("00 60 09 00 00 03 00 00 00 00 "));
 
     const QPoint startTip = frm.session.state.LastNeedleTip;
-    for (int i = 0; i < 5 * 40; ++i) { // forty frames
+    // Twelve frames: sixty reports, within what the cable buffers (a burst
+    // beyond it would drop reports and splice frames, as a real buffer would).
+    for (int i = 0; i < 5 * 12; ++i) {
         meter.tick();
         QCoreApplication::processEvents();
     }

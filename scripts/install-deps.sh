@@ -10,6 +10,7 @@ packages=(
   umockdev libumockdev-dev
   fonts-liberation
   xvfb xauth
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -1,9 +1,9 @@
 #include "ReadingTable.h"
 
-ReadingTable::ReadingTable()
+ReadingTable::ReadingTable(qsizetype expectedTexts) : expectedTextCount(expectedTexts)
 {
-    texts.emplace_back();     // id 0: null
-    textIds.reserve(1 << 20); // room for a long run's readings and times without rehashing
+    texts.emplace_back();               // id 0: null
+    textIds.reserve(expectedTextCount); // room for a long run's readings and times without rehashing
 }
 
 quint32 ReadingTable::intern(const std::optional<QString> &text)
@@ -27,52 +27,93 @@ std::optional<QString> ReadingTable::lookUp(quint32 id) const
     return texts[id];
 }
 
+void ReadingTable::appendStored(const StoredRow &stored, quint8 rowFlagBits)
+{
+    rows.push_back(stored);
+    if (rowFlagBits != 0) {
+        rowFlags.resize(rows.size(), 0);
+        rowFlags.back() = rowFlagBits;
+    }
+}
+
 void ReadingTable::append(const Row &row)
 {
     // The smallest 32-bit number marks a null number; a row that really holds
-    // it is told apart by the null flags.
-    const bool nullNo = !row.No;
-    if (nullNo || *row.No == NullNo) {
-        noIsNull.resize(rows.size() + 1, false);
-        noIsNull.back() = nullNo;
-    }
-    rows.push_back({row.No.value_or(NullNo), intern(row.Time), intern(row.Value), intern(row.Unit)});
+    // it is told apart by the NoIsNull flag.
+    const quint8 rowFlagBits = quint8((row.No ? 0 : NoIsNull) | (row.inserted ? 0 : Unchanged));
+    appendStored({row.No.value_or(NullNo), intern(row.Time), intern(row.Value), intern(row.Unit)}, rowFlagBits);
+}
+
+ReadingTable::RowIds ReadingTable::rowIds(qsizetype index) const
+{
+    const StoredRow &r = rows[size_t(index)];
+    const quint8 rowFlagBits = flags(size_t(index));
+    const bool noIsNull = r.no == NullNo && (rowFlagBits & NoIsNull);
+    return {noIsNull ? std::nullopt : std::optional<qint32>(r.no), r.time, r.value, r.unit, !(rowFlagBits & Unchanged)};
 }
 
 std::optional<QString> ReadingTable::text(qsizetype index, int column) const
 {
-    const StoredRow &r = rows[size_t(index)];
+    const RowIds ids = rowIds(index);
     switch (column) {
-    case 0: {
-        const bool isNull = r.no == NullNo && size_t(index) < noIsNull.size() && noIsNull[size_t(index)];
-        return isNull ? std::nullopt : std::optional<QString>(QString::number(r.no));
-    }
-    case 1: return lookUp(r.time);
-    case 2: return lookUp(r.value);
-    default: return lookUp(r.unit);
+    case 0: return ids.no ? std::optional<QString>(QString::number(*ids.no)) : std::nullopt;
+    case 1: return lookUp(ids.time);
+    case 2: return lookUp(ids.value);
+    default: return lookUp(ids.unit);
     }
 }
 
 ReadingTable::Row ReadingTable::row(qsizetype index) const
 {
-    const std::optional<QString> no = text(index, 0);
-    return {no ? std::optional<qint32>(no->toInt()) : std::nullopt, text(index, 1), text(index, 2), text(index, 3)};
+    const RowIds ids = rowIds(index);
+    return {ids.no, lookUp(ids.time), lookUp(ids.value), lookUp(ids.unit), ids.inserted};
 }
 
 void ReadingTable::removeRow(qsizetype index)
 {
     ++resetCount;
     rows.erase(rows.begin() + index);
-    if (size_t(index) < noIsNull.size())
-        noIsNull.erase(noIsNull.begin() + index);
+    if (size_t(index) < rowFlags.size())
+        rowFlags.erase(rowFlags.begin() + index);
 }
 
 void ReadingTable::clear()
 {
     ++resetCount;
     rows.clear();
-    noIsNull.clear();
+    rowFlags.clear();
     texts.resize(1);
     textIds.clear();
-    textIds.reserve(1 << 20);
+    textIds.reserve(expectedTextCount);
+}
+
+void ReadingTable::appendAll(const ReadingTable &staged)
+{
+    std::vector<quint32> idOf(staged.texts.size(), NullText);
+    for (size_t id = 1; id < staged.texts.size(); ++id)
+        idOf[id] = intern(staged.texts[id]);
+    for (size_t i = 0; i < staged.rows.size(); ++i) {
+        const StoredRow &r = staged.rows[i];
+        appendStored({r.no, idOf[r.time], idOf[r.value], idOf[r.unit]}, staged.flags(i));
+    }
+}
+
+void ReadingTable::splice(qsizetype position, const ReadingTable &staged, bool dropBefore)
+{
+    // Rows after `position` were recorded while the staged ones were being
+    // read: usually none, so copying them through Row costs nothing.
+    std::vector<Row> tail;
+    for (qsizetype i = position; i < rowCount(); ++i)
+        tail.push_back(row(i));
+    if (dropBefore) {
+        clear();
+    } else if (!tail.empty()) {
+        ++resetCount;
+        rows.resize(size_t(position));
+        if (rowFlags.size() > size_t(position))
+            rowFlags.resize(size_t(position));
+    }
+    appendAll(staged);
+    for (const Row &r : tail)
+        append(r);
 }

@@ -11,6 +11,10 @@
 // were appended. Any field may be null (rows loaded from files); texts are cut
 // to 20 characters.
 //
+// Each row also carries its change state, which the XML table file keeps: a
+// row appended since the table was last emptied is "inserted", a row loaded
+// unchanged from such a file is "unchanged".
+//
 // Stored compactly for tables of ten million rows: a row is 16 bytes (the
 // number and three indexes into a pool of distinct texts, which readings,
 // times and units repeat endlessly), in a deque so that appending never moves
@@ -26,9 +30,23 @@ public:
         std::optional<QString> Time;
         std::optional<QString> Value;
         std::optional<QString> Unit;
+        bool inserted = true;
     };
 
-    ReadingTable();
+    // A row as text ids, for writers that turn each distinct text into bytes
+    // once; id 0 is a null text.
+    struct RowIds
+    {
+        std::optional<qint32> no;
+        quint32 time;
+        quint32 value;
+        quint32 unit;
+        bool inserted;
+    };
+
+    // `expectedTexts` sizes the text pool up front (a recording table expects
+    // a long run's worth; a table being loaded, few).
+    explicit ReadingTable(qsizetype expectedTexts = 1 << 20);
 
     qsizetype rowCount() const { return qsizetype(rows.size()); }
     bool isEmpty() const { return rows.empty(); }
@@ -36,9 +54,17 @@ public:
     // Field by column: 0 No, 1 Time, 2 Value, 3 Unit; nullopt for a null field.
     std::optional<QString> text(qsizetype index, int column) const;
 
+    RowIds rowIds(qsizetype index) const;
+    const QString &textById(quint32 id) const { return texts[id]; }
+    qsizetype textIdCount() const { return qsizetype(texts.size()); }
+
     void append(const Row &row);
     void removeRow(qsizetype index);
     void clear();
+    // Puts the rows of `staged` in front of row `position`; with
+    // `dropBefore`, the rows before `position` go (a loaded table replacing
+    // the former rows while keeping any recorded since the load began).
+    void splice(qsizetype position, const ReadingTable &staged, bool dropBefore);
     // Counts every change other than an append (views that follow appends
     // start over when it moves).
     quint64 resets() const { return resetCount; }
@@ -56,11 +82,18 @@ private:
     static constexpr qint32 NullNo = std::numeric_limits<qint32>::min();
 
     quint32 intern(const std::optional<QString> &text);
+    void appendAll(const ReadingTable &staged);
     std::optional<QString> lookUp(quint32 id) const;
 
     std::deque<StoredRow> rows;
     std::vector<QString> texts; // texts[0] stands for null
     QHash<QString, quint32> textIds;
-    std::vector<bool> noIsNull; // only grown when a null or NullNo number arrives
+    // Per-row flags, only grown as far as the last row that needs one.
+    enum Flag : quint8 { NoIsNull = 1, Unchanged = 2 };
+    quint8 flags(size_t index) const { return index < rowFlags.size() ? rowFlags[index] : 0; }
+    void appendStored(const StoredRow &stored, quint8 flags);
+
+    std::vector<quint8> rowFlags;
+    qsizetype expectedTextCount;
     quint64 resetCount = 0;
 };

@@ -1,0 +1,118 @@
+#pragma once
+
+#include "ReadingTable.h"
+
+#include <QByteArray>
+#include <QSaveFile>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class QIODevice;
+
+// The two layouts of a table file, chosen by the file name's extension alone:
+// ".xml" (any case) is the XML data packet, anything else tab-separated text.
+enum class TableLayout { Text, Xml };
+TableLayout TableLayoutOf(const QString &fileName);
+
+// The tab-separated layout, line by line (each ended by CR LF): the header
+// from the grid's column titles in their current order, and a row.
+QByteArray TableHeaderLine(const QStringList &titles);
+QByteArray TableRowLine(const ReadingTable &table, qsizetype index);
+
+// A save or an open, done a slice at a time so that a window can show its
+// progress and keep repainting; run() does it all at once.
+class TableFileJob
+{
+public:
+    enum class Status { Running, Done, Failed, Cancelled };
+
+    virtual ~TableFileJob() = default;
+    // Does the next slice (a few milliseconds of work) and says where the job stands.
+    virtual Status step() = 0;
+    // Ends the job; whatever it had done is undone.
+    virtual void cancel() = 0;
+    Status run();
+
+    Status status() const { return state; }
+    // Why it failed, for logs; the user is shown the fixed message.
+    const QString &errorString() const { return error; }
+    qint64 progress() const { return doneUnits; }
+    qint64 progressTotal() const { return totalUnits; }
+
+protected:
+    Status fail(const QString &why);
+
+    Status state = Status::Running;
+    QString error;
+    qint64 doneUnits = 0;
+    qint64 totalUnits = 0;
+};
+
+// Writes the table to a file in the layout its name asks for. The old file is
+// replaced only when the new one is complete and flushed to disk; a failed or
+// cancelled save leaves it as it was. Rows are counted at the start: rows
+// recorded while the save runs wait for the next save.
+class TableSave : public TableFileJob
+{
+public:
+    TableSave(const ReadingTable &table, const QStringList &headerTitles, const QString &fileName);
+    Status step() override;
+    void cancel() override;
+
+    // "Save table to specified file: ... Scuss!" and its failure counterpart.
+    static QString successMessage(const QString &fileName);
+    static QString failureMessage(const QString &fileName);
+
+private:
+    void writeStart(QByteArray &out);
+    void writeRows(QByteArray &out, qsizetype end);
+    const QByteArray &textBytes(quint32 id);
+
+    const ReadingTable &table;
+    QStringList titles;
+    TableLayout layout;
+    QSaveFile file;
+    quint64 resetsAtStart;
+    qsizetype nextRow = -1;          // -1: not started
+    std::vector<QByteArray> encoded; // per text id, filled on first use
+    std::vector<bool> isEncoded;
+};
+
+// Reads a table file into the table: a text file's rows are appended, an XML
+// file's rows replace the table's. Rows are read aside and put into the table
+// at the end, so a cancelled open leaves the table as it was, and readings
+// recorded while the open runs are kept after the loaded rows.
+//
+// Failures: a text file keeps the rows read before the failing line (the line
+// itself is dropped); an XML file that fails leaves the table as it was.
+class TableLoad : public TableFileJob
+{
+public:
+    TableLoad(const QString &fileName, ReadingTable &table, bool emptyFirst = false);
+    // Reads from an open device (tests and fuzzing).
+    TableLoad(std::unique_ptr<QIODevice> device, TableLayout layout, ReadingTable &table);
+    ~TableLoad() override;
+    Status step() override;
+    void cancel() override;
+
+    static QString failureMessage() { return QStringLiteral("Failed to Load File!"); }
+
+    class TextParser;
+    class XmlParser;
+
+private:
+    bool open();
+    Status finish(bool complete);
+
+    QString fileName;
+    std::unique_ptr<QIODevice> device;
+    TableLayout layout;
+    ReadingTable &table;
+    bool replaceRows;
+    qsizetype positionAtStart;
+    ReadingTable staged{1024};
+    std::unique_ptr<TextParser> text;
+    std::unique_ptr<XmlParser> xml;
+};

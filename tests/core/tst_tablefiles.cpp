@@ -1,0 +1,459 @@
+#include "recording/TableFiles.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+const QStringList DesignTitles{"No", "Time", "Value", "Unit"};
+
+// A table as lines "No|Time|Value|Unit", with "~" for a null field and a
+// trailing "*" for a row in the unchanged state.
+QStringList dump(const ReadingTable &table)
+{
+    QStringList lines;
+    for (qsizetype i = 0; i < table.rowCount(); ++i) {
+        QStringList fields;
+        for (int column = 0; column < 4; ++column)
+            fields << table.text(i, column).value_or(QStringLiteral("~"));
+        lines << fields.join(u'|') + (table.row(i).inserted ? "" : "*");
+    }
+    return lines;
+}
+
+ReadingTable tableOf(const QStringList &lines)
+{
+    ReadingTable table(64);
+    for (const QString &line : lines) {
+        const QStringList f = line.split(u'|');
+        auto text = [](const QString &t) { return t == u"~" ? std::nullopt : std::optional<QString>(t); };
+        table.append(
+            {f[0] == u"~" ? std::nullopt : std::optional<qint32>(f[0].toInt()), text(f[1]), text(f[2]), text(f[3])});
+    }
+    return table;
+}
+
+TableFileJob::Status load(ReadingTable &table, const QByteArray &bytes, TableLayout layout, QString *error = nullptr)
+{
+    auto buffer = std::make_unique<QBuffer>();
+    buffer->setData(bytes);
+    buffer->open(QIODevice::ReadOnly);
+    TableLoad job(std::move(buffer), layout, table);
+    const TableFileJob::Status status = job.run();
+    if (error)
+        *error = job.errorString();
+    return status;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+const QByteArray XmlHead = "<?xml version=\"1.0\" standalone=\"yes\"?>  <DATAPACKET Version=\"2.0\"><METADATA><FIELDS>"
+                           "<FIELD attrname=\"No\" fieldtype=\"i4\"/><FIELD attrname=\"Time\" fieldtype=\"string\" "
+                           "WIDTH=\"20\"/><FIELD attrname=\"Value\" fieldtype=\"string\" WIDTH=\"20\"/><FIELD "
+                           "attrname=\"Unit\" fieldtype=\"string\" WIDTH=\"20\"/></FIELDS>";
+
+} // namespace
+
+class TestTableFiles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void layoutByExtension_data();
+    void layoutByExtension();
+    void textLayoutBytes();
+    void xmlLayoutBytes();
+    void roundTrips_data();
+    void roundTrips();
+    void readText_data();
+    void readText();
+    void readTextAppendsAndKeepsRowsBeforeAFailure();
+    void readXml_data();
+    void readXml();
+    void refusedXml_data();
+    void refusedXml();
+    void refusedXmlKeepsTheTable();
+    void entityBombFailsFast();
+    void unreadableFiles();
+    void failedSaveKeepsTheOldFile();
+    void cancelledJobsChangeNothing();
+    void readingsRecordedDuringAnOpenAreKept();
+
+private:
+    QTemporaryDir dir;
+};
+
+void TestTableFiles::layoutByExtension_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("xml");
+    QTest::newRow("xml") << "/tmp/a.xml" << true;
+    QTest::newRow("upper case") << "/tmp/a.XML" << true;
+    QTest::newRow("xls") << "/tmp/a.xls" << false;
+    QTest::newRow("csv") << "/tmp/a.csv" << false;
+    QTest::newRow("no extension") << "/tmp/readings" << false;
+    QTest::newRow("dot in a folder") << "/tmp/d.xml/readings" << false;
+    QTest::newRow("xml not last") << "/tmp/a.xml.txt" << false;
+}
+
+void TestTableFiles::layoutByExtension()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, xml);
+    QCOMPARE(TableLayoutOf(name) == TableLayout::Xml, xml);
+}
+
+// Header in the grid's order, rows always No Time Value Unit, "NULL" for an
+// empty text, texts stripped, a null No as nothing, CR LF everywhere.
+void TestTableFiles::textLayoutBytes()
+{
+    const ReadingTable table = tableOf({"1|09:05:07|12.5|RPM", "2| \t09:05:08\x01 |~|", "~|09:05:09|7|Hz"});
+    const QString path = dir.filePath("t.xls");
+    QCOMPARE(TableSave(table, {"No", "Value", "Time", "Unit"}, path).run(), TableFileJob::Status::Done);
+    QCOMPARE(readAll(path), QByteArray("No\tValue\tTime\tUnit\r\n"
+                                       "1\t09:05:07\t12.5\tRPM\r\n"
+                                       "2\t09:05:08\tNULL\tNULL\r\n"
+                                       "\t09:05:09\t7\tHz\r\n"));
+    QCOMPARE(TableRowLine(table, 1), QByteArray("2\t09:05:08\tNULL\tNULL\r\n"));
+
+    QCOMPARE(TableSave(ReadingTable(64), DesignTitles, path).run(), TableFileJob::Status::Done);
+    QCOMPARE(readAll(path), QByteArray("No\tTime\tValue\tUnit\r\n"));
+}
+
+void TestTableFiles::xmlLayoutBytes()
+{
+    const QString path = dir.filePath("t.xml");
+    QCOMPARE(TableSave(ReadingTable(64), DesignTitles, path).run(), TableFileJob::Status::Done);
+    QCOMPARE(readAll(path), XmlHead + "<PARAMS/></METADATA><ROWDATA></ROWDATA></DATAPACKET>");
+
+    ReadingTable table = tableOf({"1|09:05:07|12.5|RPM", "~|<&>'\"|a\r\nb\tc\\|\x01"});
+    table.append({3, QStringLiteral("t"), std::nullopt, QStringLiteral(""), false}); // loaded unchanged
+    QCOMPARE(TableSave(table, DesignTitles, path).run(), TableFileJob::Status::Done);
+    QCOMPARE(readAll(path), XmlHead + "<PARAMS CHANGE_LOG=\"1 0 4 2 0 4\"/></METADATA><ROWDATA>"
+                                      "<ROW RowState=\"4\" No=\"1\" Time=\"09:05:07\" Value=\"12.5\" Unit=\"RPM\"/>"
+                                      "<ROW RowState=\"4\" Time=\"&lt;&amp;&gt;&apos;&quot;\" "
+                                      "Value=\"a&#013;&#010;b&#009;c&#092;\" Unit=\"\xEF\xBF\xBD\"/>"
+                                      "<ROW No=\"3\" Time=\"t\"/></ROWDATA></DATAPACKET>");
+}
+
+void TestTableFiles::roundTrips_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("rows");
+    const QStringList recorded{"1|09:05:07|12.5|RPM", "2|09:05:08|0.000|m/min", "-2147483648|23:59:59|OL|Hz"};
+    QTest::newRow("text") << "r.xls" << recorded;
+    QTest::newRow("xml") << "r.xml" << recorded;
+    QTest::newRow("xml with nulls and odd texts")
+        << "r.xml" << QStringList{"~|~|~|~", "5|a b|\"q\"|\\&<>", "7|\xC3\xA9t\xC3\xA9|x\ty|twenty-one-chars-long"};
+}
+
+// Record, save, open: the same rows; and saving what was opened gives the same bytes.
+void TestTableFiles::roundTrips()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, rows);
+    const ReadingTable table = tableOf(rows);
+    const QString path = dir.filePath(name);
+    QCOMPARE(TableSave(table, DesignTitles, path).run(), TableFileJob::Status::Done);
+    ReadingTable opened(64);
+    QCOMPARE(TableLoad(path, opened).run(), TableFileJob::Status::Done);
+    QCOMPARE(dump(opened), dump(table));
+    const QString again = dir.filePath("again-" + name);
+    QCOMPARE(TableSave(opened, DesignTitles, again).run(), TableFileJob::Status::Done);
+    QCOMPARE(readAll(again), readAll(path));
+}
+
+void TestTableFiles::readText_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("empty file") << QByteArray() << QStringList() << true;
+    QTest::newRow("header only") << QByteArray("No\tTime\tValue\tUnit\r\n") << QStringList() << true;
+    QTest::newRow("first line always dropped")
+        << QByteArray("1\ta\tb\tc\r\n2\td\te\tf") << QStringList{"2|d|e|f"} << true;
+    QTest::newRow("LF, CR and CR LF") << QByteArray("h\n1 a\r2 b\r\n3 c\n")
+                                      << QStringList{"1|a|~|~", "2|b|~|~", "3|c|~|~"} << true;
+    QTest::newRow("runs of separators are one")
+        << QByteArray("h\r\n\t 1\t\t a \x01\x1f b\tNULL  \r\n   \r\n") << QStringList{"1|a|b|NULL"} << true;
+    QTest::newRow("a blank splits a value") << QByteArray("h\r\n1\t09:00\t1.5\tm min\r\n") << QStringList() << false;
+    QTest::newRow("quotes") << QByteArray("h\n\"1\" \"a b\" \"say \"\"hi\"\"\" \"\"\n")
+                            << QStringList{"1|a b|say \"hi\"|~"} << true;
+    QTest::newRow("quote closes a field") << QByteArray("h\n1 \"a\"b\n") << QStringList{"1|a|b|~"} << true;
+    QTest::newRow("unclosed quote ends with the line")
+        << QByteArray("h\n1 \"a b\n2 c\n") << QStringList{"1|a b|~|~", "2|c|~|~"} << true;
+    QTest::newRow("texts cut to 20") << QByteArray("h\n1 123456789012345678901234\n")
+                                     << QStringList{"1|12345678901234567890|~|~"} << true;
+    QTest::newRow("signs") << QByteArray("h\n+5 a\n-7 b\n") << QStringList{"5|a|~|~", "-7|b|~|~"} << true;
+    QTest::newRow("No not whole") << QByteArray("h\n1 a\n1.5 b\n3 c\n") << QStringList{"1|a|~|~"} << false;
+    QTest::newRow("No too large") << QByteArray("h\n2147483648 a\n") << QStringList() << false;
+    QTest::newRow("No is NULL") << QByteArray("h\nNULL a\n") << QStringList() << false;
+    QTest::newRow("five fields") << QByteArray("h\n1 a b c\n2 a b c d\n") << QStringList{"1|a|b|c"} << false;
+    QTest::newRow("NUL byte") << QByteArray("h\n1 a\n2 \0b\n", 12) << QStringList{"1|a|~|~"} << false;
+    QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBFh\n1 \xC3\xA9\n") << QStringList{"1|\xC3\xA9|~|~"}
+                                    << true;
+    const QString utf16Text = QStringLiteral("h\r\n1\t\u00e9\tNULL\r\n");
+    QByteArray utf16("\xFF\xFE");
+    utf16 += QByteArray(reinterpret_cast<const char *>(utf16Text.utf16()), utf16Text.size() * 2);
+    QTest::newRow("UTF-16 with BOM") << utf16 << QStringList{"1|\xC3\xA9|NULL|~"} << true;
+    QTest::newRow("UTF-16 without BOM") << utf16.sliced(2) << QStringList() << false;
+    QTest::newRow("1 MB field cut") << "h\n1 " + QByteArray(1 << 20, 'x') + "\n"
+                                    << QStringList{"1|" + QString(20, u'x') + "|~|~"} << true;
+    QTest::newRow("1 MB No") << "h\n" + QByteArray(1 << 20, '7') + " a\n" << QStringList() << false;
+    QTest::newRow("1 MB of fields") << "h\n" + QByteArray(1 << 20, 'x').replace("xx", "x ") + "\n"
+                                    << QStringList() << false;
+}
+
+void TestTableFiles::readText()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, rows);
+    QFETCH(bool, ok);
+    ReadingTable table(64);
+    QString error;
+    QCOMPARE(load(table, bytes, TableLayout::Text, &error),
+             ok ? TableFileJob::Status::Done : TableFileJob::Status::Failed);
+    QCOMPARE(error.isEmpty(), ok);
+    QCOMPARE(dump(table), rows);
+}
+
+// Opening a text file appends; the same file twice gives its rows twice; the
+// rows before a failing line stay, the line itself does not.
+void TestTableFiles::readTextAppendsAndKeepsRowsBeforeAFailure()
+{
+    ReadingTable table = tableOf({"1|a|b|c"});
+    QCOMPARE(load(table, "h\n2 d e f\n", TableLayout::Text), TableFileJob::Status::Done);
+    QCOMPARE(load(table, "h\n2 d e f\n", TableLayout::Text), TableFileJob::Status::Done);
+    QCOMPARE(dump(table), (QStringList{"1|a|b|c", "2|d|e|f", "2|d|e|f"}));
+    QString error;
+    QCOMPARE(load(table, "h\n3 g\n4 h i j k\n5 l\n", TableLayout::Text, &error), TableFileJob::Status::Failed);
+    QCOMPARE(error, QStringLiteral("line 3: more than four fields"));
+    QCOMPARE(dump(table).last(), QStringLiteral("3|g|~|~"));
+    QCOMPARE(table.rowCount(), 4);
+}
+
+void TestTableFiles::readXml_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("rows");
+    const QByteArray fields = "<FIELDS><FIELD attrname=\"No\" fieldtype=\"i4\"/><FIELD attrname=\"Time\" "
+                              "fieldtype=\"string\" WIDTH=\"20\"/><FIELD attrname=\"Value\" fieldtype=\"string\" "
+                              "WIDTH=\"20\"/><FIELD attrname=\"Unit\" fieldtype=\"string\" WIDTH=\"20\"/></FIELDS>";
+    QTest::newRow("empty") << QByteArray("<DATAPACKET Version=\"2.0\"><METADATA>" + fields +
+                                         "<PARAMS/></METADATA><ROWDATA></ROWDATA></DATAPACKET>")
+                           << QStringList();
+    QTest::newRow("laid out, other attribute order, Latin-1")
+        << QByteArray("<?xml version='1.0' encoding='ISO-8859-1'?>\n<!-- saved -->\n<DATAPACKET Version='2.0'>\n"
+                      "  <METADATA>\n    <FIELDS>\n      <FIELD fieldtype='string' attrname='Unit' WIDTH='8'/>\n"
+                      "      <FIELD attrname='Extra' fieldtype='bin.hex'/>\n"
+                      "      <FIELD attrname='value' fieldtype='string.uni'/>\n"
+                      "      <FIELD attrname='No' fieldtype='i8'/>\n      <FIELD attrname='Time' fieldtype='string'/>\n"
+                      "    </FIELDS>\n    <PARAMS CHANGE_LOG='1 0 4' LCID='1033'/>\n  </METADATA>\n  <ROWDATA>\n"
+                      "    <ROW Unit='\xE9' Extra='ff' value='1&#x41;' No='7' RowState='4'/>\n"
+                      "    <ROW No='8'></ROW>\n  </ROWDATA>\n</DATAPACKET>\n")
+        << QStringList{"7|~|1A|\xC3\xA9", "8|~|~|~*"};
+    QTest::newRow("deleted and original rows are not rows")
+        << QByteArray("<DATAPACKET><METADATA>" + fields +
+                      "</METADATA><ROWDATA><ROW RowState=\"2\" No=\"1\"/><ROW RowState=\"1\" No=\"2\"/>"
+                      "<ROW RowState=\"8\" No=\"3\"/><ROW RowState=\"6\" No=\"4\"/><ROW No=\"5\" Time=\"\"/>"
+                      "</ROWDATA></DATAPACKET>")
+        << QStringList{"3|~|~|~*", "5|~|~|~*"};
+}
+
+void TestTableFiles::readXml()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, rows);
+    ReadingTable table = tableOf({"99|old|row|x"});
+    QString error;
+    QVERIFY2(load(table, bytes, TableLayout::Xml, &error) == TableFileJob::Status::Done, qPrintable(error));
+    QCOMPARE(dump(table), rows);
+}
+
+void TestTableFiles::refusedXml_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    const QByteArray field = "<FIELD attrname=\"%1\" fieldtype=\"%2\"/>";
+    auto packet = [&](const QByteArray &types, const QByteArray &rows) {
+        const QList<QByteArray> t = types.split(',');
+        QByteArray fields;
+        const char *names[4] = {"No", "Time", "Value", "Unit"};
+        for (int i = 0; i < t.size(); ++i)
+            fields += QByteArray(field).replace("%1", names[i]).replace("%2", t[i]);
+        return "<DATAPACKET><METADATA><FIELDS>" + fields + "</FIELDS></METADATA><ROWDATA>" + rows +
+               "</ROWDATA></DATAPACKET>";
+    };
+    QTest::newRow("empty file") << QByteArray();
+    QTest::newRow("not XML") << QByteArray("No\tTime\tValue\tUnit\r\n1\ta\tb\tc\r\n");
+    QTest::newRow("binary") << QByteArray("\x00\xFF\x13<\x01\x02", 6);
+    QTest::newRow("other root") << QByteArray("<html><body/></html>");
+    QTest::newRow("no ROWDATA") << QByteArray("<DATAPACKET><METADATA><FIELDS/></METADATA></DATAPACKET>");
+    QTest::newRow("truncated") << packet("i4,string,string,string", "<ROW No=\"1\"/><ROW No=");
+    QTest::newRow("missing field") << packet("i4,string,string", "");
+    QTest::newRow("No not an integer type") << packet("string,string,string,string", "");
+    QTest::newRow("Time not a text type") << packet("i4,r8,string,string", "");
+    QTest::newRow("unknown type") << packet("i4,string,string,widget", "");
+    QTest::newRow("No not whole") << packet("i4,string,string,string", "<ROW No=\"1.5\"/>");
+    QTest::newRow("No too large") << packet("i8,string,string,string", "<ROW No=\"4294967296\"/>");
+    QTest::newRow("RowState not a number") << packet("i4,string,string,string", "<ROW RowState=\"new\"/>");
+    QTest::newRow("unexpected element") << packet("i4,string,string,string", "<COLUMN/>");
+    QTest::newRow("text in the packet") << packet("i4,string,string,string", "hello");
+    QTest::newRow("doctype") << QByteArray("<!DOCTYPE DATAPACKET [<!ENTITY u \"RPM\">]>") +
+                                    packet("i4,string,string,string", "<ROW No=\"1\" Unit=\"&u;\"/>");
+    QTest::newRow("external entity") << QByteArray("<!DOCTYPE d [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>"
+                                                   "<DATAPACKET>&x;</DATAPACKET>");
+    QTest::newRow("undeclared entity") << packet("i4,string,string,string", "<ROW No=\"1\" Unit=\"&u;\"/>");
+    const QString utf16 = QStringLiteral("<DATAPACKET/>");
+    QTest::newRow("UTF-16 without declaration")
+        << QByteArray(reinterpret_cast<const char *>(utf16.utf16()), utf16.size() * 2);
+}
+
+void TestTableFiles::refusedXml()
+{
+    QFETCH(QByteArray, bytes);
+    ReadingTable table(64);
+    QString error;
+    QCOMPARE(load(table, bytes, TableLayout::Xml, &error), TableFileJob::Status::Failed);
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(table.rowCount(), 0);
+}
+
+// A refused XML file leaves the table with its rows, still taking new ones.
+void TestTableFiles::refusedXmlKeepsTheTable()
+{
+    ReadingTable table = tableOf({"1|a|b|c"});
+    QCOMPARE(load(table, "<DATAPACKET><METADATA/><ROWDATA><ROW No=\"5\"/></ROWDATA></DATAPACKET>", TableLayout::Xml),
+             TableFileJob::Status::Failed);
+    table.append({2, QStringLiteral("d"), std::nullopt, std::nullopt});
+    QCOMPARE(dump(table), (QStringList{"1|a|b|c", "2|d|~|~"}));
+}
+
+// Ten levels of ten references each: refused at the declaration, nothing expanded.
+void TestTableFiles::entityBombFailsFast()
+{
+    QByteArray bomb = "<?xml version=\"1.0\"?><!DOCTYPE DATAPACKET [<!ENTITY l0 \"lol\">";
+    for (int level = 1; level < 10; ++level) {
+        bomb += "<!ENTITY l" + QByteArray::number(level) + " \"";
+        for (int i = 0; i < 10; ++i)
+            bomb += "&l" + QByteArray::number(level - 1) + ";";
+        bomb += "\">";
+    }
+    bomb += "]><DATAPACKET><METADATA/><ROWDATA><ROW Time=\"&l9;\"/></ROWDATA></DATAPACKET>";
+    ReadingTable table(64);
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(load(table, bomb, TableLayout::Xml), TableFileJob::Status::Failed);
+    QVERIFY2(clock.elapsed() < 1000, "the entities were expanded");
+    QCOMPARE(table.rowCount(), 0);
+}
+
+void TestTableFiles::unreadableFiles()
+{
+    ReadingTable table = tableOf({"1|a|b|c"});
+    for (const QString &name :
+         {dir.filePath("missing.xls"), dir.filePath("missing.xml"), dir.path(), dir.path() + "/.xml"}) {
+        QDir().mkpath(dir.path() + "/.xml");
+        TableLoad job(name, table);
+        QCOMPARE(job.run(), TableFileJob::Status::Failed);
+        QVERIFY(!job.errorString().isEmpty());
+    }
+    QCOMPARE(table.rowCount(), 1);
+}
+
+// The old file survives a save that cannot create its file, and one that
+// fails half-way (the file size limit stands in for a full disk).
+void TestTableFiles::failedSaveKeepsTheOldFile()
+{
+    QStringList many;
+    for (int i = 1; i <= 20000; ++i)
+        many << QStringLiteral("%1|09:05:07|%2|RPM").arg(i).arg(i * 0.5);
+    const ReadingTable table = tableOf(many);
+    QTemporaryDir folder;
+    for (const QString &name : {QStringLiteral("old.xls"), QStringLiteral("old.xml")}) {
+        const QString path = folder.filePath(name);
+        QVERIFY(writeFile(path, "previous contents"));
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit small = saved;
+        small.rlim_cur = 100000;
+        setrlimit(RLIMIT_FSIZE, &small);
+        TableSave job(table, DesignTitles, path);
+        const TableFileJob::Status status = job.run();
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QCOMPARE(status, TableFileJob::Status::Failed);
+        QCOMPARE(readAll(path), QByteArray("previous contents"));
+    }
+    QCOMPARE(TableSave(table, DesignTitles, folder.filePath("no/such/folder/x.xls")).run(),
+             TableFileJob::Status::Failed);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), (QStringList{"old.xls", "old.xml"}));
+}
+
+void TestTableFiles::cancelledJobsChangeNothing()
+{
+    QStringList many;
+    for (int i = 1; i <= 150000; ++i)
+        many << QStringLiteral("%1|t%2|v|u").arg(i).arg(i % 977);
+    const ReadingTable big = tableOf(many);
+    for (const QString &name : {QStringLiteral("c.xls"), QStringLiteral("c.xml")}) {
+        const QString path = dir.filePath(name);
+        QCOMPARE(TableSave(big, DesignTitles, path).run(), TableFileJob::Status::Done);
+        const QByteArray saved = readAll(path);
+
+        TableSave save(big, {"A", "B", "C", "D"}, path);
+        QCOMPARE(save.step(), TableFileJob::Status::Running);
+        save.cancel();
+        QCOMPARE(save.status(), TableFileJob::Status::Cancelled);
+        QCOMPARE(readAll(path), saved);
+
+        ReadingTable table = tableOf({"1|a|b|c"});
+        TableLoad open(path, table);
+        QCOMPARE(open.step(), TableFileJob::Status::Running);
+        QCOMPARE(open.step(), TableFileJob::Status::Running);
+        QVERIFY(open.progress() > 0 && open.progress() < open.progressTotal());
+        open.cancel();
+        QCOMPARE(dump(table), QStringList{"1|a|b|c"});
+    }
+}
+
+// Readings recorded while an open runs come after the loaded rows, whether
+// those are appended (text) or replace the table (XML).
+void TestTableFiles::readingsRecordedDuringAnOpenAreKept()
+{
+    QStringList fileRows(70000, QStringLiteral("7|f|i|le")); // more than one slice of either layout
+    fileRows.last() = QStringLiteral("8|f|i|le");
+    for (const QString &name : {QStringLiteral("d.xls"), QStringLiteral("d.xml")}) {
+        const QString path = dir.filePath(name);
+        QCOMPARE(TableSave(tableOf(fileRows), DesignTitles, path).run(), TableFileJob::Status::Done);
+        ReadingTable table = tableOf({"1|o|l|d"});
+        TableLoad open(path, table);
+        QCOMPARE(open.step(), TableFileJob::Status::Running);
+        table.append({2, QStringLiteral("n"), QStringLiteral("e"), QStringLiteral("w")});
+        QCOMPARE(open.run(), TableFileJob::Status::Done);
+        const QStringList rows = dump(table);
+        const bool xml = name.endsWith(".xml");
+        QCOMPARE(rows.size(), fileRows.size() + (xml ? 1 : 2));
+        QCOMPARE(rows.first(), xml ? QStringLiteral("7|f|i|le") : QStringLiteral("1|o|l|d"));
+        QCOMPARE(rows.mid(rows.size() - 2), (QStringList{"8|f|i|le", "2|n|e|w"}));
+    }
+}
+
+QTEST_APPLESS_MAIN(TestTableFiles)
+#include "tst_tablefiles.moc"

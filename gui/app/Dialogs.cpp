@@ -1,7 +1,9 @@
 #include "Dialogs.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
 
 void QtDialogs::information(const QString &text)
 {
@@ -35,4 +37,47 @@ QString QtDialogs::savePictureFile()
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().first();
+}
+
+QString QtDialogs::saveTableFile(bool forgetLastName)
+{
+    if (forgetLastName)
+        lastSavedTableFile.clear();
+    QFileDialog dialog(owner, QString(), QString(), QStringLiteral("Excel File(*.xls);;XML(*.xml);;Txt File(*.txt)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("xls"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    if (!lastSavedTableFile.isEmpty())
+        dialog.selectFile(lastSavedTableFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    lastSavedTableFile = dialog.selectedFiles().first();
+    return lastSavedTableFile;
+}
+
+// The chosen file need not exist: opening a missing one is reported by the open.
+QString QtDialogs::openTableFile()
+{
+    QFileDialog dialog(owner, QString(), QString(), QStringLiteral("Excel File(*.xls);;XML (*.xml);;Txt File(*.txt)"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
+}
+
+TableFileJob::Status QtDialogs::runTableJob(const QString &label, TableFileJob &job)
+{
+    QProgressDialog progress(label, QStringLiteral("Cancel"), 0, 1000, owner);
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setMinimumDuration(300);
+    while (job.step() == TableFileJob::Status::Running) {
+        const qint64 total = std::max<qint64>(job.progressTotal(), 1);
+        progress.setValue(int(std::min<qint64>(999, job.progress() * 1000 / total)));
+        QCoreApplication::processEvents();
+        if (progress.wasCanceled())
+            job.cancel();
+    }
+    return job.status();
 }

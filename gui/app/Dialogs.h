@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/LinkControl.h"
+#include "recording/TableFiles.h"
 
 class QWidget;
 
@@ -14,6 +15,13 @@ public:
     virtual bool confirm(const QString &text) = 0;
     // The save-picture dialog: the chosen file, or empty when cancelled.
     virtual QString savePictureFile() = 0;
+    // The table file dialogs: the chosen file, or empty when cancelled. The
+    // save dialog offers the last chosen name again unless told to forget it.
+    virtual QString saveTableFile(bool forgetLastName) = 0;
+    virtual QString openTableFile() = 0;
+    // Runs a table file job to its end, showing its progress and offering to
+    // cancel it; the window keeps repainting meanwhile.
+    virtual TableFileJob::Status runTableJob(const QString &label, TableFileJob &job) = 0;
 };
 
 class QtDialogs : public Dialogs
@@ -25,7 +33,11 @@ public:
     void error(const QString &text) override;
     bool confirm(const QString &text) override;
     QString savePictureFile() override;
+    QString saveTableFile(bool forgetLastName) override;
+    QString openTableFile() override;
+    TableFileJob::Status runTableJob(const QString &label, TableFileJob &job) override;
 
 private:
     QWidget *owner;
+    QString lastSavedTableFile;
 };

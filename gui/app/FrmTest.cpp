@@ -246,7 +246,9 @@ void TFrmTest::createRecordPanel()
     SpeedButton2 = pictureButton(Panel7, ButtonGlyphs::remove(), QStringLiteral("Delete Data"), {224, 4, 25, 21});
     SpeedButton3 = pictureButton(Panel7, ButtonGlyphs::open(), QStringLiteral("Open Data"), {250, 4, 25, 21});
     MajPrint = pictureButton(Panel7, ButtonGlyphs::print(), QStringLiteral("Print Data"), {276, 4, 27, 21});
+    connect(SpeedButton1, &QToolButton::clicked, this, &TFrmTest::Save_asClick);
     connect(SpeedButton2, &QToolButton::clicked, this, &TFrmTest::ClearRClick);
+    connect(SpeedButton3, &QToolButton::clicked, this, &TFrmTest::OpenClick);
     SpeedButton5 = pictureButton(Panel7, ButtonGlyphs::save(), QStringLiteral("Store Data"), {282, 4, 25, 21});
     SpeedButton5->hide();
 }
@@ -287,6 +289,8 @@ void TFrmTest::createHiddenControls()
     SpeedButton9 = pictureButton(client, ButtonGlyphs::remove(), QString(), {194, 496, 25, 21});
     SpeedButton8->setToolTip(QStringLiteral("Save Data"));
     SpeedButton9->setToolTip(QStringLiteral("Delete Data"));
+    connect(SpeedButton4, &QToolButton::clicked, this, &TFrmTest::SpeedButton4Click);
+    connect(SpeedButton8, &QToolButton::clicked, this, &TFrmTest::SpeedButton8Click);
     connect(SpeedButton9, &QToolButton::clicked, this, &TFrmTest::SpeedButton9Click);
 
     auto *storeColumns = new QStandardItemModel(0, 6, this);
@@ -306,7 +310,9 @@ void TFrmTest::createMenus()
     New = menuItem(fileMenu, QStringLiteral("  New"), "New");
     connect(New, &QAction::triggered, this, &TFrmTest::NewClick);
     Open = menuItem(fileMenu, QStringLiteral("  Open"), "Open");
+    connect(Open, &QAction::triggered, this, &TFrmTest::OpenClick);
     Save_as = menuItem(fileMenu, QStringLiteral("  Save As..."), "Save_as");
+    connect(Save_as, &QAction::triggered, this, &TFrmTest::Save_asClick);
     N1 = separator(fileMenu, "N1");
     print = menuItem(fileMenu, QStringLiteral("  Print"), "print");
     N2 = separator(fileMenu, "N2");
@@ -351,6 +357,7 @@ void TFrmTest::createMenus()
 
     recordMenu = MainMenu1->addMenu(QStringLiteral("Record"));
     SaveR = menuItem(recordMenu, QStringLiteral(" Save"), "SaveR");
+    connect(SaveR, &QAction::triggered, this, &TFrmTest::Save_asClick);
     RecSet = recordMenu->addMenu(QStringLiteral(" RecordSet"));
     RecSet->setObjectName(QStringLiteral("RecSet"));
     set1k = checkItem(RecSet, QStringLiteral("1000"), "set1k");
@@ -709,6 +716,69 @@ void TFrmTest::BtSaveClick()
         return;
     }
     dialogs->information(QStringLiteral("Graphic has saved on %1").arg(file));
+}
+
+void TFrmTest::Save_asClick()
+{
+    const QString file = dialogs->saveTableFile(false);
+    if (!file.isEmpty())
+        ExportTable(session.cds1, file);
+}
+
+void TFrmTest::SpeedButton8Click()
+{
+    const QString file = dialogs->saveTableFile(true);
+    if (!file.isEmpty())
+        ExportTable(session.cds1, file);
+}
+
+void TFrmTest::OpenClick()
+{
+    SpeedButton4Click();
+    update();
+}
+
+void TFrmTest::SpeedButton4Click()
+{
+    const QString file = dialogs->openTableFile();
+    if (!file.isEmpty())
+        ImportTable(file, session.cds1, false);
+}
+
+// The grid's column titles in the order the user sees them.
+QStringList TFrmTest::gridTitles() const
+{
+    QStringList titles;
+    const QHeaderView *header = DBGrid1->horizontalHeader();
+    for (int visual = 0; visual < header->count(); ++visual)
+        titles << DataSource1->headerData(header->logicalIndex(visual), Qt::Horizontal).toString();
+    return titles;
+}
+
+void TFrmTest::ExportTable(const ReadingTable &Table, const QString &FileName)
+{
+    TableSave job(Table, gridTitles(), FileName);
+    const TableFileJob::Status status = dialogs->runTableJob(QStringLiteral("Saving %1").arg(FileName), job);
+    const bool xml = TableLayoutOf(FileName) == TableLayout::Xml;
+    if (status == TableFileJob::Status::Done) {
+        if (xml)
+            dialogs->message(TableSave::successMessage(FileName));
+        else
+            dialogs->information(TableSave::successMessage(FileName));
+    } else if (status == TableFileJob::Status::Failed) {
+        dialogs->error(xml ? QStringLiteral("Cannot create file \"%1\". %2").arg(FileName, job.errorString())
+                           : TableSave::failureMessage(FileName));
+    }
+    if (!xml && Table.rowCount() > 0)
+        DBGrid1->selectRow(int(Table.rowCount()) - 1); // the save leaves the cursor on the last row
+}
+
+void TFrmTest::ImportTable(const QString &FileName, ReadingTable &Table, bool EmptyFirst)
+{
+    TableLoad job(FileName, Table, EmptyFirst);
+    if (dialogs->runTableJob(QStringLiteral("Opening %1").arg(FileName), job) == TableFileJob::Status::Failed)
+        dialogs->error(TableLoad::failureMessage());
+    refreshNow();
 }
 
 void TFrmTest::miExitClick()

@@ -83,6 +83,14 @@ public:
     void SpeedButton9Click();
     void deleteSelectedRecord(); // Ctrl+Delete in the grid
 
+    // Table files
+    void Save_asClick();
+    void SpeedButton8Click();
+    void OpenClick();
+    void SpeedButton4Click();
+    void ExportTable(const ReadingTable &Table, const QString &FileName);
+    void ImportTable(const QString &FileName, ReadingTable &Table, bool EmptyFirst);
+
     // Link handlers
     void Panel2Click();
     void USBConClick();
@@ -195,6 +203,7 @@ private:
     void createMenus();
     void createTimers();
     void centreOnDesktop();
+    QStringList gridTitles() const;
     void selectComPort(int n);
     void endProgram();
     void scheduleRefresh();

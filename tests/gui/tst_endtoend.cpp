@@ -1,5 +1,6 @@
 // The whole window on the simulated cable: CONNECT, frames from the simulated
 // meter on the LCD and the dial, DISCONNECT.
+#include "AnsweringDialogs.h"
 #include "app/FrmTest.h"
 #include "app/Windows.h"
 #include "display/DialPanel.h"
@@ -14,20 +15,6 @@
 namespace {
 
 const QByteArray kCable = "/dev/sim/cable";
-
-struct Answers : Dialogs
-{
-    QStringList shown;
-    void information(const QString &text) override { shown << text; }
-    void message(const QString &text) override { shown << text; }
-    void error(const QString &text) override { shown << text; }
-    bool confirm(const QString &text) override
-    {
-        shown << text;
-        return true;
-    }
-    QString savePictureFile() override { return {}; }
-};
 
 } // namespace
 
@@ -47,7 +34,7 @@ void TestEndToEnd::connectShowsLiveReadings()
     MeterSimulator meter(platform, kCable);
     Windows windows(platform);
     TFrmTest &frm = *windows.FrmTest;
-    Answers answers;
+    AnsweringDialogs answers;
     frm.setDialogs(&answers);
     frm.show();
     QVERIFY(QTest::qWaitForWindowExposed(&frm));

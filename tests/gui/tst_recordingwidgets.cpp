@@ -1,3 +1,4 @@
+#include "AnsweringDialogs.h"
 #include "app/FrmTest.h"
 #include "app/Windows.h"
 #include "chart/TrendChartView.h"
@@ -6,33 +7,18 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
-namespace {
-
-// Answers every box and records it.
-struct Answers : Dialogs
-{
-    QStringList shown;
-    bool yes = true;
-    QString pictureFile;
-    void information(const QString &text) override { shown << "information: " + text; }
-    void message(const QString &text) override { shown << "message: " + text; }
-    void error(const QString &text) override { shown << "error: " + text; }
-    bool confirm(const QString &text) override
-    {
-        shown << "confirm: " + text;
-        return yes;
-    }
-    QString savePictureFile() override { return pictureFile; }
-};
-
-} // namespace
+namespace {} // namespace
 
 class TestRecordingWidgets : public QObject
 {
@@ -54,6 +40,9 @@ private slots:
     void newClearsChartThenWarnsThenEmpties();
     void ctrlDeleteAsksFirst();
     void recordSetItems();
+    void savesAndOpensTableFiles();
+    void tableFileFailuresAndCancel();
+    void qtTableFileDialogs();
 
 private:
     TFrmTest &frm() { return *windows->FrmTest; }
@@ -64,7 +53,7 @@ private:
     }
     SimulatedHidPlatform platform;
     std::unique_ptr<Windows> windows;
-    Answers answers;
+    AnsweringDialogs answers;
 };
 
 void TestRecordingWidgets::init()
@@ -269,6 +258,125 @@ void TestRecordingWidgets::recordSetItems()
         checked += item->isChecked();
     QCOMPARE(checked, 1);
     QVERIFY(frm().set1k->isChecked());
+}
+
+// Record, save from the strip and the menus, open again: text appends, XML
+// replaces; the header follows the grid's column order.
+void TestRecordingWidgets::savesAndOpensTableFiles()
+{
+    QTemporaryDir dir;
+    show("54321"
+         "5"
+         "00000"
+         "5"
+         "0001DA");
+    show("54322"
+         "5"
+         "00000"
+         "5"
+         "0001DA");
+    const QList<ReadingTable::Row> recorded{frm().session.cds1.row(0), frm().session.cds1.row(1)};
+    frm().DBGrid1->horizontalHeader()->moveSection(2, 1); // Value dragged in front of Time
+
+    answers.tableFile = dir.filePath(QStringLiteral("run.xls"));
+    frm().SpeedButton1->click();
+    QFile text(answers.tableFile);
+    QVERIFY(text.open(QIODevice::ReadOnly));
+    QVERIFY(text.readLine().startsWith("No\tValue\tTime\tUnit\r\n"));
+    QVERIFY(text.readLine().startsWith("1\t" + recorded[0].Time->toUtf8() + "\t" + recorded[0].Value->toUtf8()));
+    frm().SpeedButton3->click(); // the same file again: its rows are appended
+    QCOMPARE(frm().DataSource1->rowCount(), 4);
+    QCOMPARE(frm().session.cds1.row(3).Value, recorded[1].Value);
+    QCOMPARE(frm().session.state.NextRecordNo, 3);
+
+    const QString xml = dir.filePath(QStringLiteral("run.XML"));
+    answers.tableFile = xml;
+    frm().SaveR->trigger();
+    frm().session.cds1.clear();
+    frm().Open->trigger();
+    QCOMPARE(frm().DataSource1->rowCount(), 4);
+    QCOMPARE(frm().session.cds1.row(3).Unit, recorded[1].Unit);
+    QCOMPARE(answers.shown, (QStringList{"information: Save table to specified file: " +
+                                             dir.filePath(QStringLiteral("run.xls")) + " Scuss!",
+                                         "message: Save table to specified file: " + xml + " Scuss!"}));
+    QCOMPARE(answers.forgotLastName, (QList<bool>{false, false}));
+    frm().SpeedButton8->click();
+    QCOMPARE(answers.forgotLastName.last(), true);
+}
+
+void TestRecordingWidgets::tableFileFailuresAndCancel()
+{
+    QTemporaryDir dir;
+    show("54321"
+         "5"
+         "00000"
+         "5"
+         "0001DA");
+    for (const QString &name : {QStringLiteral("x.xls"), QStringLiteral("x.xml")}) {
+        answers.tableFile = dir.filePath("no/such/folder/" + name);
+        frm().Save_as->trigger();
+    }
+    QCOMPARE(answers.shown.size(), 2);
+    QCOMPARE(answers.shown[0],
+             "error: Could not save table to specified file: " + dir.filePath("no/such/folder/x.xls"));
+    QVERIFY(answers.shown[1].startsWith("error: Cannot create file \"" + dir.filePath("no/such/folder/x.xml")));
+
+    answers.shown.clear();
+    answers.tableFile = dir.filePath(QStringLiteral("missing.xls"));
+    frm().Open->trigger();
+    QCOMPARE(answers.shown, QStringList{"error: Failed to Load File!"});
+
+    // A cancelled open of a large file leaves the table as it was, and says nothing.
+    QFile big(dir.filePath(QStringLiteral("big.xls")));
+    QVERIFY(big.open(QIODevice::WriteOnly));
+    big.write("No\tTime\tValue\tUnit\r\n");
+    for (int i = 1; i <= 200000; ++i)
+        big.write(QByteArray::number(i) + "\t09:05:07\t12.5\tRPM\r\n");
+    big.close();
+    answers.shown.clear();
+    answers.tableFile = big.fileName();
+    answers.cancelAfterSteps = 2;
+    frm().OpenClick();
+    QVERIFY(answers.shown.isEmpty());
+    QCOMPARE(frm().DataSource1->rowCount(), 1);
+    show("54322"
+         "5"
+         "00000"
+         "5"
+         "0001DA");
+    QCOMPARE(frm().DataSource1->rowCount(), 2);
+}
+
+// The real dialogs: the filters, the default extension, the progress of a job.
+void TestRecordingWidgets::qtTableFileDialogs()
+{
+    QtDialogs dialogs(&frm());
+    QStringList filters;
+    QString suffix;
+    auto answer = [&] {
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            filters = dialog->nameFilters();
+            suffix = dialog->defaultSuffix();
+            dialog->reject();
+        });
+    };
+    answer();
+    QVERIFY(dialogs.saveTableFile(false).isEmpty());
+    QCOMPARE(filters, (QStringList{"Excel File(*.xls)", "XML(*.xml)", "Txt File(*.txt)"}));
+    QCOMPARE(suffix, QStringLiteral("xls"));
+    answer();
+    QVERIFY(dialogs.openTableFile().isEmpty());
+    QCOMPARE(filters, (QStringList{"Excel File(*.xls)", "XML (*.xml)", "Txt File(*.txt)"}));
+    QCOMPARE(suffix, QString());
+
+    QTemporaryDir dir;
+    ReadingTable table;
+    for (int i = 0; i < 300000; ++i)
+        table.append({i, QStringLiteral("09:05:07"), QStringLiteral("1"), QStringLiteral("RPM")});
+    TableSave save(table, {"No", "Time", "Value", "Unit"}, dir.filePath(QStringLiteral("p.xls")));
+    QCOMPARE(dialogs.runTableJob(QStringLiteral("Saving"), save), TableFileJob::Status::Done);
 }
 
 QTEST_MAIN(TestRecordingWidgets)

@@ -1,14 +1,15 @@
 #include "LogOptions.h"
 
-const char kLogUsage[] = "Usage: mx840-log [--simulate[=FILE] | --replay FILE] [--trace]\n"
+const char kLogUsage[] = "Usage: mx840-log [--cable | --simulate[=FILE] | --replay FILE] [--trace]\n"
                          "                 [--repeat | --no-repeat] [--interval N] [--limit N]\n"
+                         "                 [--open TABLE]... [--out TABLE]\n"
                          "\n"
                          "Records the meter's readings without a window, under the same record\n"
                          "policy as the window, and prints every recorded row: No, Time, Value and\n"
                          "Unit, separated by tabs.\n"
                          "\n"
-                         "Sources (by default the real cable):\n"
-                         "  (none)          Find the interface cable \"USB to Serial\", configure it\n"
+                         "Sources (by default the real cable; with --open and no source given, none):\n"
+                         "  --cable         Find the interface cable \"USB to Serial\", configure it\n"
                          "                  and print readings as frames arrive, until interrupted\n"
                          "                  (Ctrl+C or SIGTERM end it cleanly, exit status 0).\n"
                          "  --simulate      The same with a simulated cable and meter running a\n"
@@ -36,11 +37,23 @@ const char kLogUsage[] = "Usage: mx840-log [--simulate[=FILE] | --replay FILE] [
                          "                  the progress bar's maximum and position, the needle value,\n"
                          "                  the maximum of the chart's left axis, and the No of the row\n"
                          "                  recorded for the frame, or \"-\".\n"
+                         "Table files (\".xml\": the XML data packet; any other name: tab-separated\n"
+                         "text with a header line, as the window saves them):\n"
+                         "  --open TABLE    Load TABLE into the table before the source runs, as the\n"
+                         "                  window's Open does: a text file's rows are added, an XML\n"
+                         "                  file's rows replace the table. May be given more than once.\n"
+                         "  --out TABLE     Save the table to TABLE at the end of a replay, when a\n"
+                         "                  live run is interrupted, or at once when there is no\n"
+                         "                  source (mx840-log --open a.xml --out a.xls converts).\n"
+                         "                  In a live run a text TABLE also gets every row as it is\n"
+                         "                  recorded, each line flushed to disk.\n"
+                         "\n"
                          "  -h, --help      Show this text.\n"
                          "\n"
                          "Exit status: 0 on success; 1 when no cable is found, it cannot be opened,\n"
                          "or the meter stays silent until the link gives up; 2 for bad arguments, a\n"
-                         "missing or unreadable file, or a malformed line (the message names it).\n";
+                         "missing or unreadable file, or a malformed line (the message names it);\n"
+                         "3 when a table file cannot be opened (\"Failed to Load File!\") or saved.\n";
 
 std::optional<LogOptions> ParseLogOptions(const QStringList &arguments, QString *error)
 {
@@ -54,6 +67,18 @@ std::optional<LogOptions> ParseLogOptions(const QStringList &arguments, QString 
             options.trace = true;
         } else if (argument == u"--repeat" || argument == u"--no-repeat") {
             options.repeat = argument == u"--repeat";
+        } else if (argument == u"--open" || argument == u"--out") {
+            if (i + 1 >= arguments.size()) {
+                *error = QStringLiteral("%1 needs a file name").arg(argument);
+                return std::nullopt;
+            }
+            if (argument == u"--open")
+                options.open << arguments[++i];
+            else
+                options.out = arguments[++i];
+        } else if (argument == u"--cable") {
+            options.source = LogOptions::Source::Cable;
+            ++sources;
         } else if (argument == u"--interval" || argument == u"--limit") {
             if (i + 1 >= arguments.size()) {
                 *error = QStringLiteral("%1 needs a value").arg(argument);
@@ -103,9 +128,11 @@ std::optional<LogOptions> ParseLogOptions(const QStringList &arguments, QString 
         }
     }
     if (sources > 1) {
-        *error = QStringLiteral("give one source: --simulate or --replay");
+        *error = QStringLiteral("give one source: --cable, --simulate or --replay");
         return std::nullopt;
     }
+    if (sources == 0 && !options.open.isEmpty())
+        options.source = LogOptions::Source::None;
     if (options.source == LogOptions::Source::Replay && options.file.isEmpty()) {
         *error = QStringLiteral("--replay needs a file name");
         return std::nullopt;

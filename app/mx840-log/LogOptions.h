@@ -8,7 +8,8 @@
 // What mx840-log was asked to do.
 struct LogOptions
 {
-    enum class Source { Cable, Simulated, Replay };
+    // None: only table files are opened and saved.
+    enum class Source { Cable, Simulated, Replay, None };
     Source source = Source::Cable;
     QString file; // the replay file, or the file the simulated meter plays
     bool trace = false;
@@ -17,6 +18,10 @@ struct LogOptions
     bool repeat = true;
     std::optional<QString> interval; // the sampling interval on, with this many seconds
     qint32 limit = 10000;
+    // Table files: opened into the table before the source runs, in order; the
+    // table saved at the end.
+    QStringList open;
+    QString out;
 };
 
 extern const char kLogUsage[];

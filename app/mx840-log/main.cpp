@@ -4,6 +4,7 @@
 #include "link/LinkControl.h"
 #include "link/ReplayFile.h"
 #include "locale/SystemLocale.h"
+#include "recording/TableFiles.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -20,6 +21,8 @@ namespace {
 
 constexpr int kExitNoLink = 1;
 constexpr int kExitBadInput = 2;
+constexpr int kExitTableFile = 3;
+const QStringList kTableTitles{"No", "Time", "Value", "Unit"};
 
 int fail(const QString &message, int status)
 {
@@ -69,6 +72,58 @@ void configure(MeterSession &session, const LogOptions &options)
     session.state.FollowLastPage = true;
 }
 
+// Loads the --open files into the table, in order, as the window's Open does.
+int openTables(MeterSession &session, const LogOptions &options)
+{
+    for (const QString &name : options.open) {
+        TableLoad job(name, session.cds1);
+        if (job.run() != TableFileJob::Status::Done)
+            return fail(QStringLiteral("%1 (%2: %3)").arg(TableLoad::failureMessage(), name, job.errorString()),
+                        kExitTableFile);
+    }
+    return 0;
+}
+
+// Saves the table to the --out file, if one was given.
+int saveTable(const MeterSession &session, const LogOptions &options)
+{
+    if (options.out.isEmpty())
+        return 0;
+    TableSave job(session.cds1, kTableTitles, options.out);
+    if (job.run() != TableFileJob::Status::Done)
+        return fail(QStringLiteral("%1 (%2)").arg(TableSave::failureMessage(options.out), job.errorString()),
+                    kExitTableFile);
+    return 0;
+}
+
+// A text table written as the rows are recorded during a live run: every
+// line is on the disk before the next reading is taken, so a crash or a power
+// cut loses at most the row being written. The whole table is saved over it
+// at the end all the same.
+class LiveTableOut
+{
+public:
+    bool start(const QString &name, const ReadingTable &table)
+    {
+        file.setFileName(name);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return false;
+        QByteArray lines = TableHeaderLine(kTableTitles);
+        for (qsizetype i = 0; i < table.rowCount(); ++i)
+            lines += TableRowLine(table, i);
+        return writeDurably(lines);
+    }
+    bool add(const ReadingTable &table, qsizetype row) { return writeDurably(TableRowLine(table, row)); }
+    QString errorString() const { return file.errorString(); }
+
+private:
+    bool writeDurably(const QByteArray &bytes)
+    {
+        return file.write(bytes) == bytes.size() && file.flush() && ::fdatasync(file.handle()) == 0;
+    }
+    QFile file;
+};
+
 // Runs one report through the report path and prints what it recorded (or,
 // with --trace, what its frame showed).
 bool feedReport(MeterSession &session, bool trace, quint8 reportId, const quint8 *data, quint16 size)
@@ -98,6 +153,8 @@ int replay(const LogOptions &options)
 
     MeterSession session(SystemDecimalSeparator());
     configure(session, options);
+    if (const int status = openTables(session, options))
+        return status;
     ReplayReader steps(file);
     while (const std::optional<ReplayStep> step = steps.next()) {
         if (step->kind == ReplayStep::Kind::Tick) {
@@ -111,7 +168,18 @@ int replay(const LogOptions &options)
         return fail(QStringLiteral("%1: %2").arg(options.file, steps.error()), kExitBadInput);
     if (file.error() != QFileDevice::NoError)
         return fail(QStringLiteral("cannot read %1: %2").arg(options.file, file.errorString()), kExitBadInput);
+    if (const int status = saveTable(session, options))
+        return status;
     return std::fflush(stdout) == 0 ? 0 : fail(QStringLiteral("cannot write the output"), kExitBadInput);
+}
+
+// No source: the --open files become the --out file.
+int convert(const LogOptions &options)
+{
+    MeterSession session(SystemDecimalSeparator());
+    if (const int status = openTables(session, options))
+        return status;
+    return saveTable(session, options);
 }
 
 // The link's boxes, as lines on standard error.
@@ -127,10 +195,19 @@ struct FramePrinter
 {
     MeterSession &session;
     bool trace;
+    LiveTableOut *liveOut; // or null
+    QString liveOutName;
     void Read618(THidDevice *, quint8 ReportID, const quint8 *Data, quint16 Size)
     {
-        if (feedReport(session, trace, ReportID, Data, Size))
-            std::fflush(stdout);
+        const qsizetype rowsBefore = session.cds1.rowCount();
+        if (!feedReport(session, trace, ReportID, Data, Size))
+            return;
+        std::fflush(stdout);
+        if (liveOut && session.cds1.rowCount() > rowsBefore && !liveOut->add(session.cds1, rowsBefore)) {
+            fail(QStringLiteral("%1 (%2)").arg(TableSave::failureMessage(liveOutName), liveOut->errorString()), 0);
+            liveOut = nullptr;
+            QCoreApplication::exit(kExitTableFile);
+        }
     }
 };
 
@@ -169,10 +246,14 @@ int live(const LogOptions &options)
 
     MeterSession session(SystemDecimalSeparator());
     configure(session, options);
+    if (const int status = openTables(session, options))
+        return status;
+    LiveTableOut liveOut;
+    const bool writeLive = !options.out.isEmpty() && TableLayoutOf(options.out) == TableLayout::Text;
     session.state.PortSelection = 5;
     THidDeviceController HidCtl(platform);
     ConsoleMessages messages;
-    FramePrinter printer{session, options.trace};
+    FramePrinter printer{session, options.trace, writeLive ? &liveOut : nullptr, options.out};
     LinkControl link(session, HidCtl, messages, THidDataEvent(&printer, &FramePrinter::Read618), THidDataEvent());
     link.wireEvents();
     link.Panel2Click();
@@ -180,6 +261,12 @@ int live(const LogOptions &options)
         if (link.DevListSelected < 0)
             return fail(QStringLiteral("no interface cable \"%1\" found").arg(LinkControl::CableName), kExitNoLink);
         return fail(QStringLiteral("the interface cable could not be opened"), kExitNoLink);
+    }
+    // Reports reach the printer only once the event loop runs.
+    if (writeLive && !liveOut.start(options.out, session.cds1)) {
+        link.Panel2Click();
+        return fail(QStringLiteral("%1 (%2)").arg(TableSave::failureMessage(options.out), liveOut.errorString()),
+                    kExitTableFile);
     }
 
     QObject context;
@@ -199,7 +286,8 @@ int live(const LogOptions &options)
     if (link.USBConDown)
         link.Panel2Click(); // disconnect: the read thread stops
     std::fflush(stdout);
-    return status;
+    const int saved = saveTable(session, options);
+    return status != 0 ? status : saved;
 }
 
 } // namespace
@@ -217,5 +305,9 @@ int main(int argc, char *argv[])
         std::fputs(kLogUsage, stdout);
         return 0;
     }
-    return options->source == LogOptions::Source::Replay ? replay(*options) : live(*options);
+    switch (options->source) {
+    case LogOptions::Source::Replay: return replay(*options);
+    case LogOptions::Source::None: return convert(*options);
+    default: return live(*options);
+    }
 }

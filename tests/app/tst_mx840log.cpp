@@ -63,6 +63,10 @@ private slots:
     void failures();
     void liveRunEndsCleanlyOnSignals();
     void noCable();
+    void tableFilesConvertAndCollect();
+    void tableFileFailures_data();
+    void tableFileFailures();
+    void liveRunWritesEachRowAsRecorded();
 };
 
 void TestMx840Log::replayPrintsEveryShownFrame()
@@ -183,6 +187,86 @@ void TestMx840Log::noCable()
     const Run run = runLog({});
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.err.contains("no interface cable \"USB to Serial\" found"), run.err.constData());
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A replay saved as text; text to XML and back gives the same bytes; --open
+// twice appends twice.
+void TestMx840Log::tableFilesConvertAndCollect()
+{
+    QTemporaryDir dir;
+    const QString replay = writeFile(dir, kFrameReports + kPointFrameReports);
+    const QString text = dir.filePath("run.xls"), xml = dir.filePath("run.xml"), back = dir.filePath("back.txt");
+    QCOMPARE(runLog({"--replay", replay, "--out", text}).exitCode, 0);
+    const QList<QByteArray> lines = contents(text).split('\n');
+    QCOMPARE(lines.size(), 4); // header, two rows, nothing after the last CR LF
+    QCOMPARE(lines[0], QByteArray("No\tTime\tValue\tUnit\r"));
+    QVERIFY(lines[2].startsWith("2\t") && lines[2].endsWith("\t12.345\tPCS\r"));
+
+    QCOMPARE(runLog({"--open", text, "--out", xml}).exitCode, 0);
+    QVERIFY(contents(xml).startsWith("<?xml version=\"1.0\" standalone=\"yes\"?>  <DATAPACKET"));
+    QCOMPARE(runLog({"--open", xml, "--out", back}).exitCode, 0);
+    QCOMPARE(contents(back), contents(text));
+
+    // The replay's rows come after the opened ones, numbered from 1 again.
+    QCOMPARE(runLog({"--open", text, "--open", text, "--replay", replay, "--out", back}).exitCode, 0);
+    QCOMPARE(contents(back).count("\r\n"), 1 + 6);
+}
+
+void TestMx840Log::tableFileFailures_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing") << QStringList{"--open", "DIR/none.xls", "--out", "DIR/o.xls"} << "Failed to Load File!";
+    QTest::newRow("garbage") << QStringList{"--open", "FILE", "--out", "DIR/o.xml"} << "Failed to Load File!";
+    QTest::newRow("not a packet") << QStringList{"--open", "DIR/x.xml"} << "Failed to Load File!";
+    QTest::newRow("unwritable") << QStringList{"--open", "DIR/ok.xls", "--out", "DIR/no/such/o.xls"}
+                                << "Could not save table to specified file: ";
+    QTest::newRow("replay, unwritable") << QStringList{"--replay", "DIR/ticks.txt", "--out", "DIR/no/o.xml"}
+                                        << "Could not save table to specified file: ";
+}
+
+void TestMx840Log::tableFileFailures()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString garbage = writeFile(dir, "No\n1 2 3 4 5\n");
+    QFile(garbage).copy(dir.filePath("x.xml"));
+    QFile ok(dir.filePath("ok.xls"));
+    QVERIFY(ok.open(QIODevice::WriteOnly) && ok.write("No\tTime\tValue\tUnit\r\n") > 0);
+    ok.close();
+    QFile ticks(dir.filePath("ticks.txt"));
+    QVERIFY(ticks.open(QIODevice::WriteOnly) && ticks.write("tick\n") > 0);
+    ticks.close();
+    for (QString &argument : arguments)
+        argument = argument.replace(QStringLiteral("FILE"), garbage).replace(QStringLiteral("DIR"), dir.path());
+    const Run run = runLog(arguments);
+    QCOMPARE(run.exitCode, 3);
+    QVERIFY2(QString::fromLocal8Bit(run.err).contains(message), run.err.constData());
+    QVERIFY(!QFile::exists(dir.filePath("o.xls")) && !QFile::exists(dir.filePath("o.xml")));
+}
+
+// Rows reach the text file while the run goes on; at the end it holds all of them.
+void TestMx840Log::liveRunWritesEachRowAsRecorded()
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath("live.xls");
+    QProcess process;
+    process.start(qEnvironmentVariable("MX840_LOG"), {"--simulate", "--out", out});
+    QVERIFY(process.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(contents(out).count("\r\n") >= 3, 10000); // header and two rows, while running
+    QCOMPARE(process.state(), QProcess::Running);
+    ::kill(pid_t(process.processId()), SIGINT);
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitCode(), 0);
+    const qsizetype printed = process.readAllStandardOutput().count('\n');
+    QCOMPARE(contents(out).count("\r\n"), 1 + printed);
 }
 
 QTEST_GUILESS_MAIN(TestMx840Log)

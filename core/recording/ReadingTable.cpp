@@ -10,12 +10,12 @@ quint32 ReadingTable::intern(const std::optional<QString> &text)
 {
     if (!text)
         return NullText;
-    const QString cut = text->left(TextFieldSize);
+    const TextKey<QString> cut{text->left(TextFieldSize)};
     const auto found = textIds.constFind(cut);
     if (found != textIds.constEnd())
         return *found;
     const quint32 id = quint32(texts.size());
-    texts.push_back(cut);
+    texts.push_back(cut.text);
     textIds.insert(cut, id);
     return id;
 }
@@ -42,6 +42,12 @@ void ReadingTable::append(const Row &row)
     // it is told apart by the NoIsNull flag.
     const quint8 rowFlagBits = quint8((row.No ? 0 : NoIsNull) | (row.inserted ? 0 : Unchanged));
     appendStored({row.No.value_or(NullNo), intern(row.Time), intern(row.Value), intern(row.Unit)}, rowFlagBits);
+}
+
+void ReadingTable::appendIds(const RowIds &ids)
+{
+    const quint8 rowFlagBits = quint8((ids.no ? 0 : NoIsNull) | (ids.inserted ? 0 : Unchanged));
+    appendStored({ids.no.value_or(NullNo), ids.time, ids.value, ids.unit}, rowFlagBits);
 }
 
 ReadingTable::RowIds ReadingTable::rowIds(qsizetype index) const
@@ -98,7 +104,7 @@ void ReadingTable::appendAll(const ReadingTable &staged)
     }
 }
 
-void ReadingTable::splice(qsizetype position, const ReadingTable &staged, bool dropBefore)
+void ReadingTable::splice(qsizetype position, ReadingTable &&staged, bool dropBefore)
 {
     // Rows after `position` were recorded while the staged ones were being
     // read: usually none, so copying them through Row costs nothing.
@@ -113,7 +119,16 @@ void ReadingTable::splice(qsizetype position, const ReadingTable &staged, bool d
         if (rowFlags.size() > size_t(position))
             rowFlags.resize(size_t(position));
     }
-    appendAll(staged);
+    if (rows.empty()) { // the common case: the staged rows become the table as they are
+        rows = std::move(staged.rows);
+        rowFlags = std::move(staged.rowFlags);
+        texts = std::move(staged.texts);
+        textIds = std::move(staged.textIds);
+        textIds.reserve(std::max(expectedTextCount, textIds.size()));
+        staged.clear();
+    } else {
+        appendAll(staged);
+    }
     for (const Row &r : tail)
         append(r);
 }

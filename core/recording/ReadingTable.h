@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TextKey.h"
+
 #include <QHash>
 #include <QString>
 
@@ -59,12 +61,15 @@ public:
     qsizetype textIdCount() const { return qsizetype(texts.size()); }
 
     void append(const Row &row);
+    // Appending by text ids, for readers that look each distinct text up once.
+    quint32 internText(const QString &text) { return intern(text); }
+    void appendIds(const RowIds &ids);
     void removeRow(qsizetype index);
     void clear();
     // Puts the rows of `staged` in front of row `position`; with
     // `dropBefore`, the rows before `position` go (a loaded table replacing
     // the former rows while keeping any recorded since the load began).
-    void splice(qsizetype position, const ReadingTable &staged, bool dropBefore);
+    void splice(qsizetype position, ReadingTable &&staged, bool dropBefore);
     // Counts every change other than an append (views that follow appends
     // start over when it moves).
     quint64 resets() const { return resetCount; }
@@ -87,7 +92,7 @@ private:
 
     std::deque<StoredRow> rows;
     std::vector<QString> texts; // texts[0] stands for null
-    QHash<QString, quint32> textIds;
+    QHash<TextKey<QString>, quint32> textIds;
     // Per-row flags, only grown as far as the last row that needs one.
     enum Flag : quint8 { NoIsNull = 1, Unchanged = 2 };
     quint8 flags(size_t index) const { return index < rowFlags.size() ? rowFlags[index] : 0; }

@@ -17,11 +17,16 @@ constexpr qsizetype RowsPerSlice = 50000;
 constexpr qint64 BytesPerSlice = 1 << 20;
 constexpr int XmlTokensPerSlice = 60000;
 
-void appendNumber(QByteArray &out, qint64 number)
+template <typename Bytes> void appendNumber(Bytes &out, qint64 number)
 {
     char digits[24];
     const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
     out.append(digits, end - digits);
+}
+
+void append(std::string &out, const QByteArray &bytes)
+{
+    out.append(bytes.constData(), size_t(bytes.size()));
 }
 
 // A text field of the tab-separated layout: without leading and trailing
@@ -146,27 +151,30 @@ QString TableSave::failureMessage(const QString &fileName)
     return QStringLiteral("Could not save table to specified file: ") + fileName;
 }
 
-const QByteArray &TableSave::textBytes(quint32 id)
+// The bytes of a text as this layout writes it. Every distinct text is encoded
+// once, into one buffer: a million rows then read their texts from a few
+// megabytes instead of from a heap block each.
+std::string_view TableSave::textBytes(quint32 id)
 {
-    if (size_t(id) >= encoded.size()) {
-        encoded.resize(size_t(table.textIdCount()));
-        isEncoded.resize(encoded.size());
-    }
-    if (!isEncoded[id]) {
+    if (size_t(id) >= encodedSpans.size())
+        encodedSpans.resize(size_t(table.textIdCount()));
+    Span &span = encodedSpans[id];
+    if (span.length == Span::Unknown) {
         const QString &text = table.textById(id);
-        encoded[id] = layout == TableLayout::Xml ? xmlAttributeBytes(text) : textFieldBytes(text);
-        isEncoded[id] = true;
+        const QByteArray bytes = layout == TableLayout::Xml ? xmlAttributeBytes(text) : textFieldBytes(text);
+        span = {quint32(encodedTexts.size()), quint32(bytes.size())};
+        append(encodedTexts, bytes);
     }
-    return encoded[id];
+    return std::string_view(encodedTexts).substr(span.offset, span.length);
 }
 
-void TableSave::writeStart(QByteArray &out)
+void TableSave::writeStart(std::string &out)
 {
     if (layout == TableLayout::Text) {
-        out = TableHeaderLine(titles);
+        append(out, TableHeaderLine(titles));
         return;
     }
-    out = XmlProlog;
+    append(out, XmlProlog);
     // The change log: one entry per inserted row, "<row> 0 4".
     QByteArray log;
     for (qsizetype i = 0; i < totalUnits; ++i) {
@@ -177,13 +185,12 @@ void TableSave::writeStart(QByteArray &out)
         appendNumber(log, i + 1);
         log += " 0 4";
     }
-    out += log.isEmpty() ? QByteArrayLiteral("<PARAMS/>") : "<PARAMS CHANGE_LOG=\"" + log + "\"/>";
+    append(out, log.isEmpty() ? QByteArrayLiteral("<PARAMS/>") : "<PARAMS CHANGE_LOG=\"" + log + "\"/>");
     out += "</METADATA><ROWDATA>";
 }
 
-void TableSave::writeRows(QByteArray &out, qsizetype end)
+void TableSave::writeRows(std::string &out, qsizetype end)
 {
-    static const QByteArray Null = QByteArrayLiteral("NULL");
     static const QByteArray AttributeStarts[3] = {" Time=\"", " Value=\"", " Unit=\""};
     for (; nextRow < end; ++nextRow) {
         const ReadingTable::RowIds ids = table.rowIds(nextRow);
@@ -193,7 +200,7 @@ void TableSave::writeRows(QByteArray &out, qsizetype end)
                 appendNumber(out, *ids.no);
             for (const quint32 id : texts) {
                 out += '\t';
-                out += id == 0 ? Null : textBytes(id);
+                out += id == 0 ? std::string_view("NULL") : textBytes(id);
             }
             out += "\r\n";
             continue;
@@ -208,9 +215,9 @@ void TableSave::writeRows(QByteArray &out, qsizetype end)
         }
         for (int field = 0; field < 3; ++field) {
             const quint32 id = texts[field];
-            if (id == 0 || textBytes(id).isEmpty())
+            if (id == 0 || textBytes(id).empty())
                 continue;
-            out += AttributeStarts[field];
+            append(out, AttributeStarts[field]);
             out += textBytes(id);
             out += '"';
         }
@@ -222,9 +229,10 @@ TableFileJob::Status TableSave::step()
 {
     if (state != Status::Running)
         return state;
-    QByteArray out;
+    std::string out;
+    out.reserve(RowsPerSlice * 64); // a row of either layout, generously
     if (nextRow < 0) {
-        if (!file.open(QIODevice::WriteOnly))
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
             return fail(file.errorString());
         writeStart(out);
         nextRow = 0;
@@ -237,8 +245,8 @@ TableFileJob::Status TableSave::step()
     doneUnits = nextRow;
     const bool last = nextRow == totalUnits;
     if (last && layout == TableLayout::Xml)
-        out += XmlEpilog;
-    if (file.write(out) != out.size())
+        append(out, XmlEpilog);
+    if (file.write(out.data(), qint64(out.size())) != qint64(out.size()))
         return fail(file.errorString());
     if (!last)
         return state;
@@ -258,6 +266,72 @@ void TableSave::cancel()
 }
 
 // ---------------------------------------------------------------- reading text
+
+namespace {
+
+// Text ids by the bytes a text was read from, so that each distinct text is
+// decoded and interned once. Open addressing over one array of small buckets and
+// one buffer of key bytes: a lookup touches two compact places, not a heap
+// block per key.
+class TextIdsByBytes
+{
+public:
+    std::optional<quint32> find(QByteArrayView key, quint32 hash) const
+    {
+        if (buckets.empty())
+            return std::nullopt;
+        for (size_t i = hash & mask();; i = (i + 1) & mask()) {
+            const Slot &slot = buckets[i];
+            if (slot.length == Slot::Empty)
+                return std::nullopt;
+            if (slot.hash == hash && keyOf(slot) == std::string_view(key.data(), size_t(key.size())))
+                return slot.id;
+        }
+    }
+    void insert(QByteArrayView key, quint32 hash, quint32 id)
+    {
+        if ((count + 1) * 2 > buckets.size())
+            grow();
+        place({hash, id, quint32(keys.size()), quint32(key.size())});
+        keys.append(key.data(), size_t(key.size()));
+        ++count;
+    }
+    static quint32 hashOf(QByteArrayView key) { return quint32(qHash(TextKey<QByteArrayView>{key}, 0)); }
+
+private:
+    struct Slot
+    {
+        static constexpr quint32 Empty = ~0U;
+        quint32 hash = 0;
+        quint32 id = 0;
+        quint32 offset = 0;
+        quint32 length = Empty;
+    };
+    size_t mask() const { return buckets.size() - 1; }
+    std::string_view keyOf(const Slot &slot) const { return std::string_view(keys).substr(slot.offset, slot.length); }
+    void place(const Slot &slot)
+    {
+        size_t i = slot.hash & mask();
+        while (buckets[i].length != Slot::Empty)
+            i = (i + 1) & mask();
+        buckets[i] = slot;
+    }
+    void grow()
+    {
+        std::vector<Slot> old(std::max<size_t>(1024, buckets.size() * 2));
+        old.swap(buckets);
+        for (const Slot &slot : old) {
+            if (slot.length != Slot::Empty)
+                place(slot);
+        }
+    }
+
+    std::vector<Slot> buckets;
+    std::string keys;
+    size_t count = 0;
+};
+
+} // namespace
 
 // The tab-separated layout, fed in chunks of bytes. The first line is dropped;
 // in every further line, characters 1 to 32 separate fields, a field that
@@ -279,19 +353,23 @@ private:
     static constexpr qsizetype KeptBytes = 4 * ReadingTable::TextFieldSize;
 
     QByteArray decode(QByteArrayView bytes);
+    bool betweenFields(char c);
     void startField();
-    void addToField(char c);
+    void addToField(const char *from, const char *to);
     bool endLine();
+    quint32 textId(int column);
     bool failLine(const QString &why);
 
     ReadingTable &rows;
     State state = State::FirstLine;
-    std::array<QByteArray, 4> fields;
+    std::array<std::string, 4> fields; // reused line after line
     std::array<qsizetype, 4> fieldLength{};
     int fieldCount = 0;
     qint64 line = 1;
     bool sawBytes = false;
     std::optional<QStringDecoder> utf16; // for a file that starts with a UTF-16 byte order mark
+    TextIdsByBytes idsByBytes;
+    std::array<std::pair<std::string, quint32>, 4> lastText; // per column: units and times repeat row after row
 };
 
 // UTF-8 as it stands (without a byte order mark); UTF-16 when the file starts
@@ -319,11 +397,13 @@ void TableLoad::TextParser::startField()
     ++fieldCount;
 }
 
-void TableLoad::TextParser::addToField(char c)
+void TableLoad::TextParser::addToField(const char *from, const char *to)
 {
     const size_t i = size_t(fieldCount - 1);
-    if (fieldLength[i]++ < KeptBytes)
-        fields[i] += c;
+    const qsizetype room = KeptBytes - fieldLength[i];
+    if (room > 0)
+        fields[i].append(from, size_t(std::min<qsizetype>(room, to - from)));
+    fieldLength[i] += to - from;
 }
 
 bool TableLoad::TextParser::failLine(const QString &why)
@@ -333,25 +413,69 @@ bool TableLoad::TextParser::failLine(const QString &why)
     return false;
 }
 
+quint32 TableLoad::TextParser::textId(int column)
+{
+    const std::string &field = fields[size_t(column)];
+    auto &[lastBytes, lastId] = lastText[size_t(column)];
+    if (field.empty())
+        return 0;
+    if (field == lastBytes)
+        return lastId;
+    const QByteArrayView bytes(field.data(), qsizetype(field.size()));
+    const quint32 hash = TextIdsByBytes::hashOf(bytes);
+    std::optional<quint32> id = idsByBytes.find(bytes, hash);
+    if (!id) {
+        id = rows.internText(QString::fromUtf8(bytes));
+        idsByBytes.insert(bytes, hash, *id);
+    }
+    lastBytes = field;
+    lastId = *id;
+    return lastId;
+}
+
 bool TableLoad::TextParser::endLine()
 {
     const int count = fieldCount;
     fieldCount = 0;
     if (count == 0)
         return true;
-    ReadingTable::Row row;
-    if (!fields[0].isEmpty()) {
-        const std::optional<qint32> no = fieldLength[0] <= KeptBytes ? wholeNumber(fields[0]) : std::nullopt;
-        if (!no)
-            return failLine(QStringLiteral("\"%1\" is not a whole number").arg(QString::fromUtf8(fields[0])));
-        row.No = no;
+    ReadingTable::RowIds row{std::nullopt, 0, 0, 0, true};
+    if (!fields[0].empty()) {
+        const QByteArrayView no(fields[0].data(), qsizetype(fields[0].size()));
+        row.no = fieldLength[0] <= KeptBytes ? wholeNumber(no) : std::nullopt;
+        if (!row.no)
+            return failLine(QStringLiteral("\"%1\" is not a whole number").arg(QString::fromUtf8(no)));
     }
-    std::optional<QString> *texts[3] = {&row.Time, &row.Value, &row.Unit};
-    for (int i = 1; i < count; ++i) {
-        if (!fields[size_t(i)].isEmpty())
-            *texts[i - 1] = QString::fromUtf8(fields[size_t(i)]);
+    quint32 *texts[3] = {&row.time, &row.value, &row.unit};
+    for (int i = 1; i < count; ++i)
+        *texts[i - 1] = textId(i);
+    rows.appendIds(row);
+    return true;
+}
+
+// A character outside any field: a separator, a line end, or the start of the next field.
+bool TableLoad::TextParser::betweenFields(char c)
+{
+    const auto code = quint8(c);
+    if (code == 0)
+        return failLine(QStringLiteral("a NUL character; not a text file"));
+    if (c == '\r' || c == '\n') {
+        if (!endLine())
+            return false;
+        line += c == '\n';
+        return true;
     }
-    rows.append(row);
+    if (code <= 32)
+        return true;
+    if (fieldCount == 4)
+        return failLine(QStringLiteral("more than four fields"));
+    startField();
+    if (c == '"') {
+        state = State::Quoted;
+    } else {
+        addToField(&c, &c + 1);
+        state = State::Plain;
+    }
     return true;
 }
 
@@ -360,60 +484,56 @@ bool TableLoad::TextParser::feed(QByteArrayView bytes)
     if (state == State::Failed)
         return false;
     const QByteArray utf8 = decode(bytes);
-    for (const char c : utf8) {
-        const auto code = quint8(c);
-        if (code == 0)
-            return failLine(QStringLiteral("a NUL character; not a text file"));
-        const bool lineEnd = c == '\r' || c == '\n';
+    const char *p = utf8.constData();
+    const char *const end = p + utf8.size();
+    while (p < end) {
+        const char *q = p;
         switch (state) {
         case State::FirstLine:
-            if (lineEnd)
+            while (q < end && *q != '\r' && *q != '\n' && *q != 0)
+                ++q;
+            if (q < end && *q == 0)
+                return failLine(QStringLiteral("a NUL character; not a text file"));
+            if (q < end) {
+                line += *q == '\n';
                 state = State::BetweenFields;
-            line += c == '\n';
-            continue;
-        case State::QuoteInQuoted:
-            if (c == '"') { // a doubled quote stands for one
-                addToField(c);
-                state = State::Quoted;
-                continue;
+                ++q;
             }
-            state = State::BetweenFields;
-            break; // the closing quote ended the field; look at c again
-        case State::Quoted:
-            if (c == '"')
-                state = State::QuoteInQuoted;
-            else if (lineEnd)
-                state = State::BetweenFields; // an unclosed quote ends with its line
-            else
-                addToField(c);
-            if (!lineEnd)
-                continue;
             break;
         case State::Plain:
-            if (code > 32) {
-                addToField(c);
-                continue;
-            }
-            state = State::BetweenFields;
+            while (q < end && quint8(*q) > 32)
+                ++q;
+            addToField(p, q);
+            if (q < end)
+                state = State::BetweenFields; // the separator is looked at there
             break;
-        default: break;
-        }
-        // Between fields: separators, line ends and the start of the next field.
-        if (lineEnd) {
-            if (!endLine())
-                return false;
-            line += c == '\n';
-        } else if (code > 32) {
-            if (fieldCount == 4)
-                return failLine(QStringLiteral("more than four fields"));
-            startField();
-            if (c == '"')
-                state = State::Quoted;
-            else {
-                addToField(c);
-                state = State::Plain;
+        case State::Quoted:
+            while (q < end && *q != '"' && *q != '\r' && *q != '\n' && *q != 0)
+                ++q;
+            addToField(p, q);
+            if (q < end && *q == '"') {
+                state = State::QuoteInQuoted;
+                ++q;
+            } else if (q < end) {
+                state = State::BetweenFields; // an unclosed quote ends with its line
             }
+            break;
+        case State::QuoteInQuoted:
+            if (*q == '"') { // a doubled quote stands for one
+                addToField(q, q + 1);
+                state = State::Quoted;
+                ++q;
+            } else {
+                state = State::BetweenFields; // the closing quote ended the field
+            }
+            break;
+        case State::BetweenFields:
+            if (!betweenFields(*q++))
+                return false;
+            break;
+        case State::Failed: return false;
         }
+        p = q;
     }
     return true;
 }
@@ -645,6 +765,10 @@ bool TableLoad::open()
         device = std::move(file);
     }
     totalUnits = device->size();
+    // A large file brings many distinct texts: size the pool for them at once
+    // rather than growing it step by step.
+    if (totalUnits > BytesPerSlice)
+        staged = ReadingTable(1 << 20);
     if (layout == TableLayout::Xml)
         xml = std::make_unique<XmlParser>(device.get(), staged);
     else
@@ -657,7 +781,7 @@ bool TableLoad::open()
 TableFileJob::Status TableLoad::finish(bool complete)
 {
     if (complete || layout == TableLayout::Text)
-        table.splice(std::min(positionAtStart, table.rowCount()), staged, replaceRows);
+        table.splice(std::min(positionAtStart, table.rowCount()), std::move(staged), replaceRows);
     staged.clear();
     if (complete) {
         doneUnits = totalUnits;

@@ -8,6 +8,8 @@
 #include <QStringList>
 
 #include <memory>
+#include <string>
+#include <string_view>
 
 class QIODevice;
 
@@ -66,18 +68,24 @@ public:
     static QString failureMessage(const QString &fileName);
 
 private:
-    void writeStart(QByteArray &out);
-    void writeRows(QByteArray &out, qsizetype end);
-    const QByteArray &textBytes(quint32 id);
+    void writeStart(std::string &out);
+    void writeRows(std::string &out, qsizetype end);
+    std::string_view textBytes(quint32 id);
 
     const ReadingTable &table;
     QStringList titles;
     TableLayout layout;
     QSaveFile file;
     quint64 resetsAtStart;
-    qsizetype nextRow = -1;          // -1: not started
-    std::vector<QByteArray> encoded; // per text id, filled on first use
-    std::vector<bool> isEncoded;
+    qsizetype nextRow = -1; // -1: not started
+    struct Span
+    {
+        static constexpr quint32 Unknown = ~0U;
+        quint32 offset = 0;
+        quint32 length = Unknown;
+    };
+    std::vector<Span> encodedSpans; // per text id, filled on first use
+    std::string encodedTexts;
 };
 
 // Reads a table file into the table: a text file's rows are appended, an XML

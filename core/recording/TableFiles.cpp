@@ -296,7 +296,10 @@ public:
         keys.append(key.data(), size_t(key.size()));
         ++count;
     }
-    static quint32 hashOf(QByteArrayView key) { return quint32(qHash(TextKey<QByteArrayView>{key}, 0)); }
+    static quint32 hashOf(QByteArrayView key)
+    {
+        return quint32(qHash(TextKey<QByteArrayView>{key}, QHashSeed::globalSeed()));
+    }
 
 private:
     struct Slot
@@ -331,6 +334,48 @@ private:
     size_t count = 0;
 };
 
+// The texts of the rows being read, as ids of the table they go into. A text
+// is decoded and interned the first time its bytes are seen; a column that
+// repeats the text of the row before costs a comparison.
+class StagedTexts
+{
+public:
+    enum class Encoding { Utf8, Utf16 };
+    StagedTexts(ReadingTable &into, Encoding encoding) : rows(into), utf16(encoding == Encoding::Utf16) {}
+
+    quint32 idOf(int column, QByteArrayView bytes)
+    {
+        if (bytes.isEmpty())
+            return 0;
+        auto &[lastBytes, lastId] = lastText[size_t(column)];
+        const std::string_view text(bytes.data(), size_t(bytes.size()));
+        if (text == lastBytes)
+            return lastId;
+        const quint32 hash = TextIdsByBytes::hashOf(bytes);
+        std::optional<quint32> id = idsByBytes.find(bytes, hash);
+        if (!id) {
+            id = rows.internText(decode(bytes));
+            idsByBytes.insert(bytes, hash, *id);
+        }
+        lastBytes = text;
+        lastId = *id;
+        return lastId;
+    }
+
+private:
+    QString decode(QByteArrayView bytes) const
+    {
+        if (!utf16)
+            return QString::fromUtf8(bytes);
+        return QString(reinterpret_cast<const QChar *>(bytes.data()), bytes.size() / qsizetype(sizeof(QChar)));
+    }
+
+    ReadingTable &rows;
+    bool utf16;
+    TextIdsByBytes idsByBytes;
+    std::array<std::pair<std::string, quint32>, 4> lastText; // per column: units and times repeat row after row
+};
+
 } // namespace
 
 // The tab-separated layout, fed in chunks of bytes. The first line is dropped;
@@ -340,7 +385,7 @@ private:
 class TableLoad::TextParser
 {
 public:
-    explicit TextParser(ReadingTable &into) : rows(into) {}
+    explicit TextParser(ReadingTable &into) : rows(into), texts(into, StagedTexts::Encoding::Utf8) {}
 
     // False once the file has failed; `error` says why.
     bool feed(QByteArrayView bytes);
@@ -357,7 +402,6 @@ private:
     void startField();
     void addToField(const char *from, const char *to);
     bool endLine();
-    quint32 textId(int column);
     bool failLine(const QString &why);
 
     ReadingTable &rows;
@@ -368,8 +412,7 @@ private:
     qint64 line = 1;
     bool sawBytes = false;
     std::optional<QStringDecoder> utf16; // for a file that starts with a UTF-16 byte order mark
-    TextIdsByBytes idsByBytes;
-    std::array<std::pair<std::string, quint32>, 4> lastText; // per column: units and times repeat row after row
+    StagedTexts texts;
 };
 
 // UTF-8 as it stands (without a byte order mark); UTF-16 when the file starts
@@ -413,26 +456,6 @@ bool TableLoad::TextParser::failLine(const QString &why)
     return false;
 }
 
-quint32 TableLoad::TextParser::textId(int column)
-{
-    const std::string &field = fields[size_t(column)];
-    auto &[lastBytes, lastId] = lastText[size_t(column)];
-    if (field.empty())
-        return 0;
-    if (field == lastBytes)
-        return lastId;
-    const QByteArrayView bytes(field.data(), qsizetype(field.size()));
-    const quint32 hash = TextIdsByBytes::hashOf(bytes);
-    std::optional<quint32> id = idsByBytes.find(bytes, hash);
-    if (!id) {
-        id = rows.internText(QString::fromUtf8(bytes));
-        idsByBytes.insert(bytes, hash, *id);
-    }
-    lastBytes = field;
-    lastId = *id;
-    return lastId;
-}
-
 bool TableLoad::TextParser::endLine()
 {
     const int count = fieldCount;
@@ -446,9 +469,9 @@ bool TableLoad::TextParser::endLine()
         if (!row.no)
             return failLine(QStringLiteral("\"%1\" is not a whole number").arg(QString::fromUtf8(no)));
     }
-    quint32 *texts[3] = {&row.time, &row.value, &row.unit};
+    quint32 *ids[3] = {&row.time, &row.value, &row.unit};
     for (int i = 1; i < count; ++i)
-        *texts[i - 1] = textId(i);
+        *ids[i - 1] = texts.idOf(i, QByteArrayView(fields[size_t(i)].data(), qsizetype(fields[size_t(i)].size())));
     rows.appendIds(row);
     return true;
 }
@@ -555,7 +578,9 @@ bool TableLoad::TextParser::finish()
 class TableLoad::XmlParser
 {
 public:
-    XmlParser(QIODevice *source, ReadingTable &into) : reader(source), rows(into) {}
+    XmlParser(QIODevice *source, ReadingTable &into)
+        : reader(source), rows(into), texts(into, StagedTexts::Encoding::Utf16)
+    {}
 
     // Reads up to `tokens` tokens; false once the document has ended or failed.
     bool read(int tokens);
@@ -572,6 +597,7 @@ private:
 
     QXmlStreamReader reader;
     ReadingTable &rows;
+    StagedTexts texts;
     Place place = Place::Document;
     bool sawMetadata = false;
     bool sawParams = false;
@@ -615,24 +641,23 @@ bool TableLoad::XmlParser::readRow()
         if (!ok)
             return fail(QStringLiteral("a RowState that is not a number"));
     }
-    ReadingTable::Row row;
-    row.inserted = (rowState & InsertedRowState) != 0;
+    ReadingTable::RowIds row{std::nullopt, 0, 0, 0, (rowState & InsertedRowState) != 0};
     const QStringView no = attributes.value(boundNames[0]);
     if (!no.isEmpty()) {
-        row.No = wholeNumber(no.toUtf8());
-        if (!row.No)
+        row.no = wholeNumber(no.toLatin1());
+        if (!row.no)
             return fail(QStringLiteral("the No \"%1\" is not a whole number").arg(no));
     }
-    std::optional<QString> *texts[3] = {&row.Time, &row.Value, &row.Unit};
+    quint32 *ids[3] = {&row.time, &row.value, &row.unit};
     for (int i = 1; i < 4; ++i) {
         const QStringView value = attributes.value(boundNames[size_t(i)]);
-        if (!value.isEmpty())
-            *texts[i - 1] = value.toString();
+        *ids[i - 1] = texts.idOf(
+            i, QByteArrayView(reinterpret_cast<const char *>(value.utf16()), value.size() * qsizetype(sizeof(QChar))));
     }
     // A deleted row (2), or the original values of a changed row (1), is not
     // part of the table.
     if (!(rowState & 3))
-        rows.append(row);
+        rows.appendIds(row);
     reader.skipCurrentElement();
     return true;
 }

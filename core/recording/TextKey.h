@@ -19,8 +19,10 @@ template <typename Text> size_t qHash(const TextKey<Text> &key, size_t seed) noe
 {
     const auto *byte = reinterpret_cast<const unsigned char *>(key.text.constData());
     const auto *end = byte + key.text.size() * qsizetype(sizeof(*key.text.constData()));
-    quint64 hash = 14695981039346656037ULL;
+    // The seed (random per process) starts the hash, so that texts chosen to
+    // collide on one run do not collide on the next.
+    quint64 hash = 14695981039346656037ULL ^ seed;
     for (; byte != end; ++byte)
         hash = (hash ^ *byte) * 1099511628211ULL;
-    return size_t(hash ^ (hash >> 32)) ^ seed;
+    return size_t(hash ^ (hash >> 32));
 }

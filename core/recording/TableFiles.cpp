@@ -829,9 +829,12 @@ TableFileJob::Status TableLoad::step()
             return finish(xml->complete());
         return state;
     }
-    const QByteArray chunk = device->read(BytesPerSlice);
+    const qint64 left = device->isSequential() ? BytesPerSlice : device->size() - device->pos();
+    chunk.resize(std::clamp<qint64>(left, 1, BytesPerSlice)); // the same buffer slice after slice
+    const qint64 read = device->read(chunk.data(), chunk.size());
+    chunk.resize(std::max<qint64>(read, 0));
     doneUnits = device->pos();
-    if (chunk.isEmpty()) {
+    if (read <= 0) {
         if (device->atEnd() || device->isSequential())
             return finish(text->finish());
         text->error = device->errorString();

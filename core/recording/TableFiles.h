@@ -121,6 +121,7 @@ private:
     bool replaceRows;
     qsizetype positionAtStart;
     ReadingTable staged{1024};
+    QByteArray chunk;
     std::unique_ptr<TextParser> text;
     std::unique_ptr<XmlParser> xml;
 };

@@ -51,6 +51,20 @@ private:
         frm().ShowData618(displayText);
         frm().refreshNow();
     }
+    // Two different readings: two rows.
+    void recordTwoReadings()
+    {
+        show("54321"
+             "5"
+             "00000"
+             "5"
+             "0001DA");
+        show("54322"
+             "5"
+             "00000"
+             "5"
+             "0001DA");
+    }
     SimulatedHidPlatform platform;
     std::unique_ptr<Windows> windows;
     AnsweringDialogs answers;
@@ -204,16 +218,7 @@ void TestRecordingWidgets::savesTheChartAsBmp()
 
 void TestRecordingWidgets::newClearsChartThenWarnsThenEmpties()
 {
-    show("54321"
-         "5"
-         "00000"
-         "5"
-         "0001DA");
-    show("54322"
-         "5"
-         "00000"
-         "5"
-         "0001DA");
+    recordTwoReadings();
     QCOMPARE(frm().session.cds1.rowCount(), 2);
     frm().New->trigger();
     QCOMPARE(answers.shown, QStringList{"information:  Warning:all Records will be deleted! "});
@@ -225,16 +230,7 @@ void TestRecordingWidgets::newClearsChartThenWarnsThenEmpties()
 
 void TestRecordingWidgets::ctrlDeleteAsksFirst()
 {
-    show("54321"
-         "5"
-         "00000"
-         "5"
-         "0001DA");
-    show("54322"
-         "5"
-         "00000"
-         "5"
-         "0001DA");
+    recordTwoReadings();
     frm().DBGrid1->selectRow(0);
     answers.yes = false;
     QTest::keyClick(frm().DBGrid1, Qt::Key_Delete, Qt::ControlModifier);
@@ -265,16 +261,7 @@ void TestRecordingWidgets::recordSetItems()
 void TestRecordingWidgets::savesAndOpensTableFiles()
 {
     QTemporaryDir dir;
-    show("54321"
-         "5"
-         "00000"
-         "5"
-         "0001DA");
-    show("54322"
-         "5"
-         "00000"
-         "5"
-         "0001DA");
+    recordTwoReadings();
     const QList<ReadingTable::Row> recorded{frm().session.cds1.row(0), frm().session.cds1.row(1)};
     frm().DBGrid1->horizontalHeader()->moveSection(2, 1); // Value dragged in front of Time
 

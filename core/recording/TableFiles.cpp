@@ -74,15 +74,55 @@ QByteArray xmlAttributeBytes(const QString &text)
 // decimal digits, within 32 bits.
 std::optional<qint32> wholeNumber(QByteArrayView text)
 {
-    if (text.startsWith('+'))
+    const bool plus = text.startsWith('+');
+    if (plus)
         text = text.sliced(1);
-    if (text.isEmpty() || text.startsWith('+'))
+    if (text.isEmpty() || (plus && text.startsWith('-')))
         return std::nullopt;
     qint32 number = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
     if (error != std::errc() || end != text.data() + text.size())
         return std::nullopt;
     return number;
+}
+
+// A row of the tab-separated layout; `textBytes` gives a text's field.
+template <typename TextBytes>
+void appendTextRow(std::string &out, const ReadingTable::RowIds &ids, TextBytes &&textBytes)
+{
+    if (ids.no)
+        appendNumber(out, *ids.no);
+    for (const quint32 id : {ids.time, ids.value, ids.unit}) {
+        out += '\t';
+        out += id == 0 ? std::string_view("NULL") : textBytes(id);
+    }
+    out += "\r\n";
+}
+
+// A ROW of the data packet: its change state unless unchanged, then each
+// field that is not empty; `textBytes` gives a text's attribute value.
+template <typename TextBytes>
+void appendXmlRow(std::string &out, const ReadingTable::RowIds &ids, TextBytes &&textBytes)
+{
+    constexpr std::string_view TextAttributes[3] = {" Time=\"", " Value=\"", " Unit=\""};
+    out += "<ROW";
+    if (ids.inserted)
+        out += " RowState=\"4\"";
+    if (ids.no) {
+        out += " No=\"";
+        appendNumber(out, *ids.no);
+        out += '"';
+    }
+    const quint32 texts[3] = {ids.time, ids.value, ids.unit};
+    for (int field = 0; field < 3; ++field) {
+        const std::string_view value = texts[field] == 0 ? std::string_view() : textBytes(texts[field]);
+        if (value.empty())
+            continue;
+        out += TextAttributes[field];
+        out += value;
+        out += '"';
+    }
+    out += "/>";
 }
 
 const QByteArray XmlProlog = QByteArrayLiteral(
@@ -110,13 +150,13 @@ QByteArray TableHeaderLine(const QStringList &titles)
 
 QByteArray TableRowLine(const ReadingTable &table, qsizetype index)
 {
-    const ReadingTable::RowIds ids = table.rowIds(index);
-    QByteArray line;
-    if (ids.no)
-        appendNumber(line, *ids.no);
-    for (const quint32 id : {ids.time, ids.value, ids.unit})
-        line += '\t' + (id == 0 ? QByteArrayLiteral("NULL") : textFieldBytes(table.textById(id)));
-    return line + "\r\n";
+    std::string line;
+    QByteArray field;
+    appendTextRow(line, table.rowIds(index), [&](quint32 id) {
+        field = textFieldBytes(table.textById(id));
+        return std::string_view(field.constData(), size_t(field.size()));
+    });
+    return QByteArray(line.data(), qsizetype(line.size()));
 }
 
 TableFileJob::Status TableFileJob::run()
@@ -191,37 +231,12 @@ void TableSave::writeStart(std::string &out)
 
 void TableSave::writeRows(std::string &out, qsizetype end)
 {
-    static const QByteArray AttributeStarts[3] = {" Time=\"", " Value=\"", " Unit=\""};
+    const auto bytesOf = [this](quint32 id) { return textBytes(id); };
     for (; nextRow < end; ++nextRow) {
-        const ReadingTable::RowIds ids = table.rowIds(nextRow);
-        const quint32 texts[3] = {ids.time, ids.value, ids.unit};
-        if (layout == TableLayout::Text) {
-            if (ids.no)
-                appendNumber(out, *ids.no);
-            for (const quint32 id : texts) {
-                out += '\t';
-                out += id == 0 ? std::string_view("NULL") : textBytes(id);
-            }
-            out += "\r\n";
-            continue;
-        }
-        out += "<ROW";
-        if (ids.inserted)
-            out += " RowState=\"4\"";
-        if (ids.no) {
-            out += " No=\"";
-            appendNumber(out, *ids.no);
-            out += '"';
-        }
-        for (int field = 0; field < 3; ++field) {
-            const quint32 id = texts[field];
-            if (id == 0 || textBytes(id).empty())
-                continue;
-            append(out, AttributeStarts[field]);
-            out += textBytes(id);
-            out += '"';
-        }
-        out += "/>";
+        if (layout == TableLayout::Text)
+            appendTextRow(out, table.rowIds(nextRow), bytesOf);
+        else
+            appendXmlRow(out, table.rowIds(nextRow), bytesOf);
     }
 }
 

@@ -203,6 +203,7 @@ void TestTableFiles::readText_data()
                                      << QStringList{"1|12345678901234567890|~|~"} << true;
     QTest::newRow("signs") << QByteArray("h\n+5 a\n-7 b\n") << QStringList{"5|a|~|~", "-7|b|~|~"} << true;
     QTest::newRow("No not whole") << QByteArray("h\n1 a\n1.5 b\n3 c\n") << QStringList{"1|a|~|~"} << false;
+    QTest::newRow("two signs") << QByteArray("h\n+-5 a\n") << QStringList() << false;
     QTest::newRow("No too large") << QByteArray("h\n2147483648 a\n") << QStringList() << false;
     QTest::newRow("No is NULL") << QByteArray("h\nNULL a\n") << QStringList() << false;
     QTest::newRow("five fields") << QByteArray("h\n1 a b c\n2 a b c d\n") << QStringList{"1|a|b|c"} << false;

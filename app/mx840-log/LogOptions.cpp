@@ -37,6 +37,7 @@ const char kLogUsage[] = "Usage: mx840-log [--cable | --simulate[=FILE] | --repl
                          "                  the progress bar's maximum and position, the needle value,\n"
                          "                  the maximum of the chart's left axis, and the No of the row\n"
                          "                  recorded for the frame, or \"-\".\n"
+                         "\n"
                          "Table files (\".xml\": the XML data packet; any other name: tab-separated\n"
                          "text with a header line, as the window saves them):\n"
                          "  --open TABLE    Load TABLE into the table before the source runs, as the\n"

@@ -705,6 +705,12 @@ void TFrmTest::TbSxClick()
     refreshNow();
 }
 
+// The platform's own box for a file it could not write.
+static QString cannotCreateFile(const QString &file, const QString &reason)
+{
+    return QStringLiteral("Cannot create file \"%1\". %2").arg(file, reason);
+}
+
 void TFrmTest::BtSaveClick()
 {
     const QString file = dialogs->savePictureFile();
@@ -712,7 +718,7 @@ void TFrmTest::BtSaveClick()
         return;
     QFile out(file);
     if (!out.open(QIODevice::WriteOnly) || !Chtshow->picture().save(&out, "BMP")) {
-        dialogs->error(QStringLiteral("Cannot create file \"%1\". %2").arg(file, out.errorString()));
+        dialogs->error(cannotCreateFile(file, out.errorString()));
         return;
     }
     dialogs->information(QStringLiteral("Graphic has saved on %1").arg(file));
@@ -720,14 +726,17 @@ void TFrmTest::BtSaveClick()
 
 void TFrmTest::Save_asClick()
 {
-    const QString file = dialogs->saveTableFile(false);
-    if (!file.isEmpty())
-        ExportTable(session.cds1, file);
+    saveTableAs(false);
 }
 
 void TFrmTest::SpeedButton8Click()
 {
-    const QString file = dialogs->saveTableFile(true);
+    saveTableAs(true);
+}
+
+void TFrmTest::saveTableAs(bool forgetLastName)
+{
+    const QString file = dialogs->saveTableFile(forgetLastName);
     if (!file.isEmpty())
         ExportTable(session.cds1, file);
 }
@@ -766,8 +775,7 @@ void TFrmTest::ExportTable(const ReadingTable &Table, const QString &FileName)
         else
             dialogs->information(TableSave::successMessage(FileName));
     } else if (status == TableFileJob::Status::Failed) {
-        dialogs->error(xml ? QStringLiteral("Cannot create file \"%1\". %2").arg(FileName, job.errorString())
-                           : TableSave::failureMessage(FileName));
+        dialogs->error(xml ? cannotCreateFile(FileName, job.errorString()) : TableSave::failureMessage(FileName));
     }
     if (!xml && Table.rowCount() > 0)
         DBGrid1->selectRow(int(Table.rowCount()) - 1); // the save leaves the cursor on the last row

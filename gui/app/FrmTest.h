@@ -204,6 +204,7 @@ private:
     void createTimers();
     void centreOnDesktop();
     QStringList gridTitles() const;
+    void saveTableAs(bool forgetLastName);
     void selectComPort(int n);
     void endProgram();
     void scheduleRefresh();

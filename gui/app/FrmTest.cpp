@@ -541,11 +541,8 @@ void TFrmTest::refreshNow()
     KD->CONok->setVisible(session.indicator.CONokVisible());
     KD->CONokN->setVisible(session.indicator.CONokNVisible());
     Panel9->update();
-    if (DataSource1->sync()) { // each append moves to the newest row
-        const int newest = DataSource1->rowCount() - 1;
-        DBGrid1->selectRow(newest);
-        DBGrid1->scrollTo(DataSource1->index(newest, 0));
-    }
+    if (DataSource1->sync()) // each append moves to the newest row
+        showNewestRow();
     if (session.chart.revision() != shownChartRevision) {
         shownChartRevision = session.chart.revision();
         Chtshow->refresh(session.chart);
@@ -787,6 +784,17 @@ void TFrmTest::ImportTable(const QString &FileName, ReadingTable &Table, bool Em
     if (dialogs->runTableJob(QStringLiteral("Opening %1").arg(FileName), job) == TableFileJob::Status::Failed)
         dialogs->error(TableLoad::failureMessage());
     refreshNow();
+    if (TableLayoutOf(FileName) == TableLayout::Text)
+        showNewestRow(); // rows were appended, also when readings were recorded meanwhile
+}
+
+void TFrmTest::showNewestRow()
+{
+    const int newest = DataSource1->rowCount() - 1;
+    if (newest < 0)
+        return;
+    DBGrid1->selectRow(newest);
+    DBGrid1->scrollTo(DataSource1->index(newest, 0));
 }
 
 void TFrmTest::miExitClick()

@@ -205,6 +205,7 @@ private:
     void centreOnDesktop();
     QStringList gridTitles() const;
     void saveTableAs(bool forgetLastName);
+    void showNewestRow();
     void selectComPort(int n);
     void endProgram();
     void scheduleRefresh();

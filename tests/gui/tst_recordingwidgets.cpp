@@ -273,6 +273,7 @@ void TestRecordingWidgets::savesAndOpensTableFiles()
     QVERIFY(text.readLine().startsWith("1\t" + recorded[0].Time->toUtf8() + "\t" + recorded[0].Value->toUtf8()));
     frm().SpeedButton3->click(); // the same file again: its rows are appended
     QCOMPARE(frm().DataSource1->rowCount(), 4);
+    QCOMPARE(frm().DBGrid1->currentIndex().row(), 3);
     QCOMPARE(frm().session.cds1.row(3).Value, recorded[1].Value);
     QCOMPARE(frm().session.state.NextRecordNo, 3);
 

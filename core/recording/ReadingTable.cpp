@@ -20,6 +20,14 @@ quint32 ReadingTable::intern(const std::optional<QString> &text)
     return id;
 }
 
+quint32 ReadingTable::addText(const QString &text)
+{
+    const quint32 id = quint32(texts.size());
+    texts.push_back(text.left(TextFieldSize));
+    textIds.emplace(TextKey<QString>{texts.back()}, id);
+    return id;
+}
+
 std::optional<QString> ReadingTable::lookUp(quint32 id) const
 {
     if (id == NullText)

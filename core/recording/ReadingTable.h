@@ -61,8 +61,11 @@ public:
     qsizetype textIdCount() const { return qsizetype(texts.size()); }
 
     void append(const Row &row);
-    // Appending by text ids, for readers that look each distinct text up once.
-    quint32 internText(const QString &text) { return intern(text); }
+    // Appending by text ids, for readers that tell texts apart themselves:
+    // addText() takes a text the reader has not given before, without looking
+    // for it first (should it be there after all, the two ids stand for equal
+    // texts, which nothing relies on being one).
+    quint32 addText(const QString &text);
     void appendIds(const RowIds &ids);
     void removeRow(qsizetype index);
     void clear();

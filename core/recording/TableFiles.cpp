@@ -369,7 +369,7 @@ public:
         const quint32 hash = TextIdsByBytes::hashOf(bytes);
         std::optional<quint32> id = idsByBytes.find(bytes, hash);
         if (!id) {
-            id = rows.internText(decode(bytes));
+            id = rows.addText(decode(bytes));
             idsByBytes.insert(bytes, hash, *id);
         }
         lastBytes = text;

@@ -34,8 +34,6 @@ const ReadingTable &recordedTable()
     return table;
 }
 
-const QStringList kTitles{"No", "Time", "Value", "Unit"};
-
 QString folder()
 {
     static QTemporaryDir dir;
@@ -46,7 +44,7 @@ QString savedFile(TableLayout layout)
 {
     const QString path = folder() + (layout == TableLayout::Xml ? "/table.xml" : "/table.xls");
     if (!QFile::exists(path))
-        TableSave(recordedTable(), kTitles, path).run();
+        TableSave(recordedTable(), ReadingTable::FieldNames(), path).run();
     return path;
 }
 
@@ -55,7 +53,7 @@ void save(benchmark::State &state, TableLayout layout)
     const ReadingTable &table = recordedTable();
     const QString path = folder() + (layout == TableLayout::Xml ? "/saved.xml" : "/saved.xls");
     for (auto _ : state) {
-        if (TableSave(table, kTitles, path).run() != TableFileJob::Status::Done)
+        if (TableSave(table, ReadingTable::FieldNames(), path).run() != TableFileJob::Status::Done)
             state.SkipWithError("save failed");
     }
     state.counters["MB"] = double(QFileInfo(path).size()) / 1e6;

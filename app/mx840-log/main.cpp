@@ -22,7 +22,6 @@ namespace {
 constexpr int kExitNoLink = 1;
 constexpr int kExitBadInput = 2;
 constexpr int kExitTableFile = 3;
-const QStringList kTableTitles{"No", "Time", "Value", "Unit"};
 
 int fail(const QString &message, int status)
 {
@@ -89,7 +88,7 @@ int saveTable(const MeterSession &session, const LogOptions &options)
 {
     if (options.out.isEmpty())
         return 0;
-    TableSave job(session.cds1, kTableTitles, options.out);
+    TableSave job(session.cds1, ReadingTable::FieldNames(), options.out);
     if (job.run() != TableFileJob::Status::Done)
         return fail(QStringLiteral("%1 (%2)").arg(TableSave::failureMessage(options.out), job.errorString()),
                     kExitTableFile);
@@ -108,7 +107,7 @@ public:
         file.setFileName(name);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return false;
-        QByteArray lines = TableHeaderLine(kTableTitles);
+        QByteArray lines = TableHeaderLine(ReadingTable::FieldNames());
         for (qsizetype i = 0; i < table.rowCount(); ++i)
             lines += TableRowLine(table, i);
         return writeDurably(lines);

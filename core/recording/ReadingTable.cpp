@@ -1,5 +1,12 @@
 #include "ReadingTable.h"
 
+const QStringList &ReadingTable::FieldNames()
+{
+    static const QStringList names{QStringLiteral("No"), QStringLiteral("Time"), QStringLiteral("Value"),
+                                   QStringLiteral("Unit")};
+    return names;
+}
+
 ReadingTable::ReadingTable(qsizetype expectedTexts) : expectedTextCount(expectedTexts)
 {
     texts.emplace_back();               // id 0: null

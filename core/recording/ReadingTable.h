@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <deque>
 #include <optional>
@@ -45,6 +46,10 @@ public:
         quint32 unit;
         bool inserted;
     };
+
+    // The field names in field order: No, Time, Value, Unit (also the grid's
+    // column titles).
+    static const QStringList &FieldNames();
 
     // `expectedTexts` sizes the text pool up front (a recording table expects
     // a long run's worth; a table being loaded, few).

@@ -10,9 +10,6 @@
 
 namespace {
 
-const QString FieldNames[4] = {QStringLiteral("No"), QStringLiteral("Time"), QStringLiteral("Value"),
-                               QStringLiteral("Unit")};
-
 constexpr qsizetype RowsPerSlice = 50000;
 constexpr qint64 BytesPerSlice = 1 << 20;
 constexpr int XmlTokensPerSlice = 60000;
@@ -632,15 +629,16 @@ bool TableLoad::XmlParser::fail(const QString &why)
 bool TableLoad::XmlParser::bindFields()
 {
     static const QStringList IntegerTypes{"i1", "i2", "i4", "i8", "ui1", "ui2", "ui4", "ui8"};
+    const QStringList &names = ReadingTable::FieldNames();
     for (int i = 0; i < 4; ++i) {
         const auto found = std::find_if(declared.cbegin(), declared.cend(), [&](const auto &field) {
-            return field.first.compare(FieldNames[i], Qt::CaseInsensitive) == 0;
+            return field.first.compare(names[i], Qt::CaseInsensitive) == 0;
         });
         if (found == declared.cend())
-            return fail(QStringLiteral("the field %1 is not declared").arg(FieldNames[i]));
+            return fail(QStringLiteral("the field %1 is not declared").arg(names[i]));
         const bool fits = i == 0 ? IntegerTypes.contains(found->second) : found->second.startsWith(u"string");
         if (!fits)
-            return fail(QStringLiteral("the field %1 has the type \"%2\"").arg(FieldNames[i], found->second));
+            return fail(QStringLiteral("the field %1 has the type \"%2\"").arg(names[i], found->second));
         boundNames[size_t(i)] = found->first;
     }
     return true;

@@ -4,10 +4,6 @@
 
 #include <QFont>
 
-namespace {
-const char *const kTitles[] = {"No", "Time", "Value", "Unit"};
-}
-
 ReadingTableModel::ReadingTableModel(const ReadingTable &readingTable, QObject *parent)
     : QAbstractTableModel(parent)
     , table(readingTable)
@@ -42,7 +38,7 @@ QVariant ReadingTableModel::headerData(int section, Qt::Orientation orientation,
     if (orientation != Qt::Horizontal || section < 0 || section > 3)
         return {};
     if (role == Qt::DisplayRole)
-        return QString::fromLatin1(kTitles[section]);
+        return ReadingTable::FieldNames()[section];
     if (role == Qt::TextAlignmentRole)
         return int(Qt::AlignCenter);
     return {};

@@ -123,6 +123,7 @@ void LinkControl::SetFeatureClick()
 void LinkControl::USBConClick()
 {
     USBConDown = !USBConDown;
+    cableLost = false;
     ReadBtnClick();
     SetFeatureClick();
     session.state.ReportCount = 0;
@@ -194,19 +195,76 @@ void LinkControl::giveUp()
     session.indicator.showCONokN();
 }
 
+// The cable the link is reading with Read618, while it is still plugged in.
+std::shared_ptr<THidDevice> LinkControl::cableBeingRead() const
+{
+    const std::shared_ptr<THidDevice> device = CurrentDevice.lock();
+    if (!USBConDown || !device || !device->PluggedIn || !device->OnData().sameCode(Read618))
+        return {};
+    return device;
+}
+
+// Rebuilds the device list. The cable being read keeps its device object and
+// its reader: plugging or unplugging any other device must not interrupt the
+// readings. Only the cable's own removal ends them.
 void LinkControl::HidCtlDeviceChange(QObject *)
 {
-    ReadBtnDown = false;
-    ReadBtnClick();
-    DevListBox.clear(); // destroys (checks in) every listed device
+    const bool wasReading = USBConDown && CurrentDevice.lock() && CurrentDevice.lock()->OnData().sameCode(Read618);
+    keptReader = cableBeingRead();
+    if (!keptReader) {
+        ReadBtnDown = false;
+        ReadBtnClick();
+    }
+    DevListBox.clear(); // destroys (checks in) every listed device but the one being read
     DevListSelected = -1;
     HidCtl.Enumerate();
+    selectCable();
+    const bool cableGone = wasReading && !keptReader;
+    keptReader.reset();
+    reportCable(cableGone);
+}
+
+// The entry of the cable being read; otherwise the last entry named after the cable.
+void LinkControl::selectCable()
+{
+    for (qsizetype i = DevListBox.size() - 1; i >= 0; --i) {
+        if (keptReader && DevListBox[i].device == keptReader) {
+            DevListSelected = int(i);
+            return;
+        }
+    }
     for (qsizetype i = DevListBox.size() - 1; i >= 0; --i) {
         if (DevListBox[i].text == CableName) {
             DevListSelected = int(i);
-            break;
+            return;
         }
     }
+}
+
+void LinkControl::reportCable(bool cableGone)
+{
+    if (cableGone) {
+        cableLost = true;
+        if (onCableLost)
+            onCableLost();
+    }
+    // Also when the cable went and came back between two looks.
+    if (cableLost && USBConDown && DevListSelected >= 0 && onCableBack)
+        onCableBack();
+}
+
+bool LinkControl::resumeReading()
+{
+    if (!USBConDown)
+        return false;
+    SetFeatureClick();
+    session.state.ReportCount = 0;
+    const std::shared_ptr<THidDevice> device = CurrentDevice.lock();
+    if (!device || !device->ReadWriteAccess)
+        return false;
+    device->setOnData(Read618);
+    cableLost = false;
+    return true;
 }
 
 bool LinkControl::HidCtlEnumerate(THidDevice *HidDev, int Idx)
@@ -214,6 +272,8 @@ bool LinkControl::HidCtlEnumerate(THidDevice *HidDev, int Idx)
     DevListEntry entry{DeviceDisplayName(HidDev), {}};
     if (THidDevice *device = HidCtl.CheckOutAt(Idx))
         entry.device.reset(device);
+    else if (keptReader.get() == HidDev)
+        entry.device = keptReader; // still checked out to us, and still reading
     DevListBox.append(entry);
     return true;
 }

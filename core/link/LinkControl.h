@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class MeterSession;
@@ -68,6 +69,17 @@ public:
     void HidCtlDeviceDataError(THidDevice *HidDev, quint32 Error);
     static QString DeviceDisplayName(THidDevice *device);
 
+    // Reconnects to the selected cable while still connected: writes its
+    // feature report and reads it again. False when it cannot be read.
+    bool resumeReading();
+
+    // Told, after a device change, that the cable being read has gone while
+    // connected, and later that a cable is listed again while still
+    // connected (until resumeReading succeeds). The link only reports; the
+    // window or mx840-log decides what to do.
+    std::function<void()> onCableLost;
+    std::function<void()> onCableBack;
+
     // The hidden controls
     bool USBConDown = false;  // the connected flag
     bool ReadBtnDown = false; // never stays down
@@ -85,10 +97,16 @@ private:
     bool takeSelectedDevice();
     void log(const QString &line);
     void giveUp();
+    std::shared_ptr<THidDevice> cableBeingRead() const;
+    void selectCable();
+    void reportCable(bool cableGone);
 
     MeterSession &session;
     THidDeviceController &HidCtl;
     LinkMessages &messages;
     THidDataEvent Read618;
     THidDataEvent ReadProbe;
+    // During a device change: the cable whose reading goes on through it.
+    std::shared_ptr<THidDevice> keptReader;
+    bool cableLost = false;
 };

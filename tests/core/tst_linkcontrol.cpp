@@ -94,6 +94,8 @@ private slots:
     void dataEndsTheAlarm();
     void watchdogGivesUpWithItsMessageModal();
     void unplugWhileConnected();
+    void otherDevicesComingAndGoingKeepTheReading();
+    void cableLostAndBackAreReported();
     void logLines();
 };
 
@@ -302,6 +304,80 @@ void TestLinkControl::unplugWhileConnected()
     link.Panel2Click();
     QCOMPARE(link.Panel2Caption, QStringLiteral("DISCONNECT"));
     QVERIFY(link.DevListBox[1].device->ReadThread());
+}
+
+void TestLinkControl::otherDevicesComingAndGoingKeepTheReading()
+{
+    Fixture f;
+    LinkControl &link = f.load();
+    link.Panel2Click();
+    const std::shared_ptr<THidDevice> cable = link.DevListBox[1].device;
+    f.sendFrame();
+    QTRY_COMPARE(f.window.frames, 1);
+
+    // A mouse, then a second cable, plugged in beside it; then both unplugged.
+    f.platform.plug(SimulatedHidPlatform::otherDevice("/dev/sim/pad", QStringLiteral("Pad")));
+    f.platform.notifyChange();
+    f.platform.plug(SimulatedHidPlatform::cable("/dev/sim/cable2"));
+    f.platform.notifyChange();
+    QCOMPARE(link.DevListBox.size(), 4);
+    QCOMPARE(link.DevListBox[link.DevListSelected].device, cable); // still the cable being read
+    f.sendFrame();
+    QTRY_COMPARE(f.window.frames, 2);
+    f.platform.unplug("/dev/sim/pad");
+    f.platform.unplug("/dev/sim/cable2");
+    f.platform.notifyChange();
+    f.sendFrame();
+    QTRY_COMPARE(f.window.frames, 3);
+    QCOMPARE(link.CurrentDevice.lock(), cable);
+    QVERIFY(cable->ReadThread());
+    QVERIFY(f.boxes.shown.isEmpty());
+
+    link.Panel2Click(); // disconnecting stops the reader as ever
+    QVERIFY(!cable->ReadThread());
+}
+
+void TestLinkControl::cableLostAndBackAreReported()
+{
+    Fixture f;
+    LinkControl &link = f.load();
+    QStringList events;
+    link.onCableLost = [&] { events << "lost"; };
+    link.onCableBack = [&] { events << "back"; };
+    link.Panel2Click();
+    f.platform.plug(SimulatedHidPlatform::otherDevice("/dev/sim/pad", QStringLiteral("Pad")));
+    f.platform.notifyChange();
+    QCOMPARE(events, QStringList());
+
+    f.platform.unplug(kCable);
+    f.platform.notifyChange();
+    QCOMPARE(events, QStringList{"lost"});
+    f.platform.unplug("/dev/sim/pad");
+    f.platform.notifyChange();
+    QCOMPARE(events, QStringList{"lost"}); // still waiting, nothing new to say
+
+    f.platform.replug(kCable);
+    f.platform.notifyChange();
+    QCOMPARE(events, QStringList({"lost", "back"}));
+    QVERIFY(link.resumeReading());
+    QCOMPARE(f.platform.featureReports(kCable).size(), 1); // the new cable is configured
+    f.sendFrame();
+    QTRY_COMPARE(f.window.frames, 1);
+    QCOMPARE(link.Panel2Caption, QStringLiteral("DISCONNECT"));
+
+    // Gone and back between two looks: both said at once.
+    f.platform.unplug(kCable);
+    f.platform.replug(kCable);
+    f.platform.notifyChange();
+    QCOMPARE(events, QStringList({"lost", "back", "lost", "back"}));
+
+    // Once disconnected, a returning cable is nobody's business.
+    link.Panel2Click();
+    f.platform.unplug(kCable);
+    f.platform.notifyChange();
+    f.platform.replug(kCable);
+    f.platform.notifyChange();
+    QCOMPARE(events.size(), 4);
 }
 
 void TestLinkControl::logLines()

@@ -7,6 +7,20 @@ const QStringList &ReadingTable::FieldNames()
     return names;
 }
 
+namespace {
+
+// The first 20 characters of a text; a character outside the basic plane (two
+// UTF-16 units) is kept whole or not at all.
+QString cutToField(const QString &text)
+{
+    qsizetype size = ReadingTable::TextFieldSize;
+    if (text.size() > size && text[size - 1].isHighSurrogate())
+        --size;
+    return text.left(size);
+}
+
+} // namespace
+
 ReadingTable::ReadingTable(qsizetype expectedTexts) : expectedTextCount(expectedTexts)
 {
     texts.emplace_back();               // id 0: null
@@ -17,7 +31,7 @@ quint32 ReadingTable::intern(const std::optional<QString> &text)
 {
     if (!text)
         return NullText;
-    const TextKey<QString> cut{text->left(TextFieldSize)};
+    const TextKey<QString> cut{cutToField(*text)};
     const auto found = textIds.constFind(cut);
     if (found != textIds.constEnd())
         return *found;
@@ -30,7 +44,7 @@ quint32 ReadingTable::intern(const std::optional<QString> &text)
 quint32 ReadingTable::addText(const QString &text)
 {
     const quint32 id = quint32(texts.size());
-    texts.push_back(text.left(TextFieldSize));
+    texts.push_back(cutToField(text));
     textIds.emplace(TextKey<QString>{texts.back()}, id);
     return id;
 }

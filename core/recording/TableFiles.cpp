@@ -1,10 +1,13 @@
 #include "TableFiles.h"
 
+#include "XmlTagLimit.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 
@@ -13,6 +16,8 @@ namespace {
 constexpr qsizetype RowsPerSlice = 50000;
 constexpr qint64 BytesPerSlice = 1 << 20;
 constexpr int XmlTokensPerSlice = 60000;
+// More than any data packet's element carries; bounds the reader's work per tag.
+constexpr int MaxXmlAttributes = 256;
 
 template <typename Bytes> void appendNumber(Bytes &out, qint64 number)
 {
@@ -27,7 +32,9 @@ void append(std::string &out, const QByteArray &bytes)
 }
 
 // A text field of the tab-separated layout: without leading and trailing
-// blanks and control characters, and "NULL" when nothing is left.
+// blanks and control characters, and "NULL" when nothing is left. A field that
+// would not read back as one field (a blank, tab or line end inside, or a
+// leading quote) is quoted, with its quotes doubled; the meter's texts never are.
 QByteArray textFieldBytes(const QString &text)
 {
     qsizetype begin = 0;
@@ -36,7 +43,14 @@ QByteArray textFieldBytes(const QString &text)
         ++begin;
     while (end > begin && text[end - 1].unicode() <= 32)
         --end;
-    return begin == end ? QByteArrayLiteral("NULL") : QStringView(text).sliced(begin, end - begin).toUtf8();
+    if (begin == end)
+        return QByteArrayLiteral("NULL");
+    const QStringView field = QStringView(text).sliced(begin, end - begin);
+    const bool quoted =
+        field.front() == u'"' || std::any_of(field.begin(), field.end(), [](QChar c) { return c.unicode() <= 32; });
+    if (!quoted)
+        return field.toUtf8();
+    return '"' + field.toUtf8().replace('"', "\"\"") + '"';
 }
 
 // An attribute value of the data packet. Characters XML cannot carry at all
@@ -173,7 +187,7 @@ TableFileJob::Status TableFileJob::fail(const QString &why)
 // ---------------------------------------------------------------- saving
 
 TableSave::TableSave(const ReadingTable &source, const QStringList &headerTitles, const QString &name)
-    : table(source), titles(headerTitles), layout(TableLayoutOf(name)), file(name), resetsAtStart(source.resets())
+    : table(source), titles(headerTitles), fileName(name), layout(TableLayoutOf(name)), resetsAtStart(source.resets())
 {
     totalUnits = source.rowCount();
 }
@@ -203,6 +217,32 @@ std::string_view TableSave::textBytes(quint32 id)
         append(encodedTexts, bytes);
     }
     return std::string_view(encodedTexts).substr(span.offset, span.length);
+}
+
+bool TableSave::openFile()
+{
+    const QFileInfo info(fileName);
+    if (info.exists() && !info.isFile() && !info.isDir())
+        file = std::make_unique<QFile>(fileName);
+    else
+        file = std::make_unique<QSaveFile>(fileName);
+    return file->open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+}
+
+bool TableSave::commit()
+{
+    if (auto *saveFile = qobject_cast<QSaveFile *>(file.get()))
+        return saveFile->commit();
+    file->close();
+    return file->error() == QFileDevice::NoError;
+}
+
+void TableSave::discard()
+{
+    if (auto *saveFile = qobject_cast<QSaveFile *>(file.get()))
+        saveFile->cancelWriting();
+    else if (file)
+        file->close();
 }
 
 void TableSave::writeStart(std::string &out)
@@ -244,13 +284,13 @@ TableFileJob::Status TableSave::step()
     std::string out;
     out.reserve(RowsPerSlice * 64); // a row of either layout, generously
     if (nextRow < 0) {
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-            return fail(file.errorString());
+        if (!openFile())
+            return fail(file->errorString());
         writeStart(out);
         nextRow = 0;
     }
     if (table.resets() != resetsAtStart) {
-        file.cancelWriting();
+        discard();
         return fail(QStringLiteral("the table was changed while it was being saved"));
     }
     writeRows(out, std::min(totalUnits, nextRow + RowsPerSlice));
@@ -258,12 +298,15 @@ TableFileJob::Status TableSave::step()
     const bool last = nextRow == totalUnits;
     if (last && layout == TableLayout::Xml)
         append(out, XmlEpilog);
-    if (file.write(out.data(), qint64(out.size())) != qint64(out.size()))
-        return fail(file.errorString());
+    if (file->write(out.data(), qint64(out.size())) != qint64(out.size())) {
+        const QString why = file->errorString();
+        discard();
+        return fail(why);
+    }
     if (!last)
         return state;
-    if (!file.commit())
-        return fail(file.errorString());
+    if (!commit())
+        return fail(file->errorString());
     state = Status::Done;
     return state;
 }
@@ -272,8 +315,8 @@ void TableSave::cancel()
 {
     if (state != Status::Running)
         return;
-    if (file.isOpen())
-        file.cancelWriting();
+    if (file && file->isOpen())
+        discard();
     state = Status::Cancelled;
 }
 
@@ -393,7 +436,8 @@ private:
 // The tab-separated layout, fed in chunks of bytes. The first line is dropped;
 // in every further line, characters 1 to 32 separate fields, a field that
 // begins with a double quote runs to the matching one ("" inside stands for
-// one), and up to four fields make a row: No, Time, Value, Unit.
+// one; line ends inside belong to it), and up to four fields make a row: No,
+// Time, Value, Unit.
 class TableLoad::TextParser
 {
 public:
@@ -415,6 +459,12 @@ private:
     void addToField(const char *from, const char *to);
     bool endLine();
     bool failLine(const QString &why);
+    // Lines end in CR, LF or both.
+    void countLineEnd(char c)
+    {
+        line += !(c == '\n' && afterCarriageReturn);
+        afterCarriageReturn = c == '\r';
+    }
 
     ReadingTable &rows;
     State state = State::FirstLine;
@@ -422,6 +472,7 @@ private:
     std::array<qsizetype, 4> fieldLength{};
     int fieldCount = 0;
     qint64 line = 1;
+    bool afterCarriageReturn = false;
     bool sawBytes = false;
     std::optional<QStringDecoder> utf16; // for a file that starts with a UTF-16 byte order mark
     StagedTexts texts;
@@ -497,7 +548,7 @@ bool TableLoad::TextParser::betweenFields(char c)
     if (c == '\r' || c == '\n') {
         if (!endLine())
             return false;
-        line += c == '\n';
+        countLineEnd(c);
         return true;
     }
     if (code <= 32)
@@ -523,6 +574,8 @@ bool TableLoad::TextParser::feed(QByteArrayView bytes)
     const char *const end = p + utf8.size();
     while (p < end) {
         const char *q = p;
+        if (*p != '\r' && *p != '\n')
+            afterCarriageReturn = false;
         switch (state) {
         case State::FirstLine:
             while (q < end && *q != '\r' && *q != '\n' && *q != 0)
@@ -530,7 +583,7 @@ bool TableLoad::TextParser::feed(QByteArrayView bytes)
             if (q < end && *q == 0)
                 return failLine(QStringLiteral("a NUL character; not a text file"));
             if (q < end) {
-                line += *q == '\n';
+                countLineEnd(*q);
                 state = State::BetweenFields;
                 ++q;
             }
@@ -542,15 +595,19 @@ bool TableLoad::TextParser::feed(QByteArrayView bytes)
             if (q < end)
                 state = State::BetweenFields; // the separator is looked at there
             break;
-        case State::Quoted:
+        case State::Quoted: // runs to the matching quote, line ends included
             while (q < end && *q != '"' && *q != '\r' && *q != '\n' && *q != 0)
                 ++q;
             addToField(p, q);
             if (q < end && *q == '"') {
                 state = State::QuoteInQuoted;
                 ++q;
+            } else if (q < end && *q != 0) {
+                countLineEnd(*q);
+                addToField(q, q + 1);
+                ++q;
             } else if (q < end) {
-                state = State::BetweenFields; // an unclosed quote ends with its line
+                state = State::BetweenFields; // the NUL is refused there
             }
             break;
         case State::QuoteInQuoted:
@@ -591,7 +648,7 @@ class TableLoad::XmlParser
 {
 public:
     XmlParser(QIODevice *source, ReadingTable &into)
-        : reader(source), rows(into), texts(into, StagedTexts::Encoding::Utf16)
+        : limited(*source, MaxXmlAttributes), reader(&limited), rows(into), texts(into, StagedTexts::Encoding::Utf16)
     {}
 
     // Reads up to `tokens` tokens; false once the document has ended or failed.
@@ -600,17 +657,21 @@ public:
     QString error;
 
 private:
-    enum class Place { Document, Packet, Metadata, Fields, Rowdata, Done };
+    // Leaf: inside FIELD, PARAMS or ROW, which hold nothing.
+    enum class Place { Document, Packet, Metadata, Fields, Rowdata, Leaf, Done };
     bool fail(const QString &why);
+    bool enterLeaf();
     bool startElement();
     bool endElement();
     bool bindFields();
     bool readRow();
 
+    XmlTagLimit limited;
     QXmlStreamReader reader;
     ReadingTable &rows;
     StagedTexts texts;
     Place place = Place::Document;
+    Place leafParent = Place::Document;
     bool sawMetadata = false;
     bool sawParams = false;
     bool ended = false;
@@ -671,7 +732,13 @@ bool TableLoad::XmlParser::readRow()
     // part of the table.
     if (!(rowState & 3))
         rows.appendIds(row);
-    reader.skipCurrentElement();
+    return enterLeaf();
+}
+
+bool TableLoad::XmlParser::enterLeaf()
+{
+    leafParent = place;
+    place = Place::Leaf;
     return true;
 }
 
@@ -702,8 +769,7 @@ bool TableLoad::XmlParser::startElement()
         }
         if (name == u"PARAMS" && !sawParams) {
             sawParams = true;
-            reader.skipCurrentElement();
-            return true;
+            return enterLeaf();
         }
         break;
     case Place::Fields:
@@ -711,14 +777,14 @@ bool TableLoad::XmlParser::startElement()
             const QXmlStreamAttributes attributes = reader.attributes();
             declared.append(std::pair(attributes.value(QLatin1StringView("attrname")).toString(),
                                       attributes.value(QLatin1StringView("fieldtype")).toString()));
-            reader.skipCurrentElement();
-            return true;
+            return enterLeaf();
         }
         break;
     case Place::Rowdata:
         if (name == u"ROW")
             return readRow();
         break;
+    case Place::Leaf: return fail(QStringLiteral("an element %1 inside an empty one").arg(name));
     case Place::Done: break;
     }
     return fail(QStringLiteral("an unexpected element %1").arg(name));
@@ -730,6 +796,7 @@ bool TableLoad::XmlParser::endElement()
     case Place::Fields: place = Place::Metadata; break;
     case Place::Metadata: place = Place::Packet; break;
     case Place::Rowdata: place = Place::Done; break;
+    case Place::Leaf: place = leafParent; break;
     case Place::Packet: return fail(QStringLiteral("no ROWDATA"));
     default: break;
     }
@@ -738,7 +805,11 @@ bool TableLoad::XmlParser::endElement()
 
 bool TableLoad::XmlParser::read(int tokens)
 {
-    for (int i = 0; i < tokens && error.isEmpty(); ++i) {
+    // A slice ends after so many tokens or so many bytes, whichever comes first.
+    const qint64 start = limited.sourcePosition();
+    for (int i = 0; i < tokens && error.isEmpty() && limited.sourcePosition() - start < BytesPerSlice; ++i) {
+        if (limited.exceeded())
+            return fail(limited.errorText());
         switch (reader.readNext()) {
         case QXmlStreamReader::DTD:
         case QXmlStreamReader::EntityReference: return fail(QStringLiteral("a document type declaration"));
@@ -759,10 +830,12 @@ bool TableLoad::XmlParser::read(int tokens)
             if (place != Place::Done)
                 fail(QStringLiteral("not a data packet"));
             return false;
-        case QXmlStreamReader::Invalid: return fail(reader.errorString());
+        case QXmlStreamReader::Invalid: return fail(limited.exceeded() ? limited.errorText() : reader.errorString());
         default: break; // declaration, comments, processing instructions
         }
     }
+    if (limited.exceeded())
+        return fail(limited.errorText());
     if (reader.hasError())
         return fail(reader.errorString());
     return error.isEmpty();

@@ -54,8 +54,9 @@ protected:
 
 // Writes the table to a file in the layout its name asks for. The old file is
 // replaced only when the new one is complete and flushed to disk; a failed or
-// cancelled save leaves it as it was. Rows are counted at the start: rows
-// recorded while the save runs wait for the next save.
+// cancelled save leaves it as it was. A name that exists and is not a regular
+// file (a device, a FIFO) is written into directly, never replaced. Rows are
+// counted at the start: rows recorded while the save runs wait for the next save.
 class TableSave : public TableFileJob
 {
 public:
@@ -74,8 +75,13 @@ private:
 
     const ReadingTable &table;
     QStringList titles;
+    bool openFile();
+    bool commit();
+    void discard();
+
+    QString fileName;
     TableLayout layout;
-    QSaveFile file;
+    std::unique_ptr<QFileDevice> file; // a QSaveFile, or the QFile of a device
     quint64 resetsAtStart;
     qsizetype nextRow = -1; // -1: not started
     struct Span

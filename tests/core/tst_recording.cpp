@@ -222,6 +222,11 @@ void TestRecording::tableKeepsNullsAndCutsTexts()
     table.removeRow(0);
     QCOMPARE(table.row(0).No, std::numeric_limits<qint32>::min());
     QCOMPARE(table.row(1).Unit, QStringLiteral("RPM"));
+    // A character of two UTF-16 units across the cut is dropped whole.
+    const QString clef = QString::fromUcs4(U"\U0001D11E");
+    table.append({1, QString(19, u'a') + clef, QString(18, u'a') + clef + u'b', std::nullopt});
+    QCOMPARE(table.row(2).Time, QString(19, u'a'));
+    QCOMPARE(table.row(2).Value, QString(18, u'a') + clef);
     table.clear();
     QVERIFY(table.isEmpty());
 }

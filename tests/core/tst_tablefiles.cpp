@@ -7,8 +7,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <csignal>
+#include <thread>
+
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -91,6 +95,10 @@ private slots:
     void refusedXml();
     void refusedXmlKeepsTheTable();
     void entityBombFailsFast();
+    void hostileXmlIsRefusedEarly_data();
+    void hostileXmlIsRefusedEarly();
+    void xmlStepsAreBounded();
+    void devicesAreWrittenIntoNotReplaced();
     void unreadableFiles();
     void failedSaveKeepsTheOldFile();
     void cancelledJobsChangeNothing();
@@ -132,6 +140,9 @@ void TestTableFiles::textLayoutBytes()
                                        "2\t09:05:08\tNULL\tNULL\r\n"
                                        "\t09:05:09\t7\tHz\r\n"));
     QCOMPARE(TableRowLine(table, 1), QByteArray("2\t09:05:08\tNULL\tNULL\r\n"));
+    // A value that would not read back as one field is quoted (the meter's never are).
+    QCOMPARE(TableRowLine(tableOf({"3|a b|x\ty\r\nz|\"q\""}), 0),
+             QByteArray("3\t\"a b\"\t\"x\ty\r\nz\"\t\"\"\"q\"\"\"\r\n"));
 
     QCOMPARE(TableSave(ReadingTable(64), DesignTitles, path).run(), TableFileJob::Status::Done);
     QCOMPARE(readAll(path), QByteArray("No\tTime\tValue\tUnit\r\n"));
@@ -159,6 +170,7 @@ void TestTableFiles::roundTrips_data()
     QTest::addColumn<QStringList>("rows");
     const QStringList recorded{"1|09:05:07|12.5|RPM", "2|09:05:08|0.000|m/min", "-2147483648|23:59:59|OL|Hz"};
     QTest::newRow("text") << "r.xls" << recorded;
+    QTest::newRow("text with separators inside values") << "r.txt" << QStringList{"5|a b|x\ty\r\nz|\"q\" c"};
     QTest::newRow("xml") << "r.xml" << recorded;
     QTest::newRow("xml with nulls and odd texts")
         << "r.xml" << QStringList{"~|~|~|~", "5|a b|\"q\"|\\&<>", "7|\xC3\xA9t\xC3\xA9|x\ty|twenty-one-chars-long"};
@@ -197,8 +209,10 @@ void TestTableFiles::readText_data()
     QTest::newRow("quotes") << QByteArray("h\n\"1\" \"a b\" \"say \"\"hi\"\"\" \"\"\n")
                             << QStringList{"1|a b|say \"hi\"|~"} << true;
     QTest::newRow("quote closes a field") << QByteArray("h\n1 \"a\"b\n") << QStringList{"1|a|b|~"} << true;
-    QTest::newRow("unclosed quote ends with the line")
-        << QByteArray("h\n1 \"a b\n2 c\n") << QStringList{"1|a b|~|~", "2|c|~|~"} << true;
+    QTest::newRow("line ends inside quotes")
+        << QByteArray("h\n1 \"a\r\nb\" c\n2 d\n") << QStringList{"1|a\r\nb|c|~", "2|d|~|~"} << true;
+    QTest::newRow("unclosed quote runs to the end")
+        << QByteArray("h\n1 \"a b\n2 c\n") << QStringList{"1|a b\n2 c\n|~|~"} << true;
     QTest::newRow("texts cut to 20") << QByteArray("h\n1 123456789012345678901234\n")
                                      << QStringList{"1|12345678901234567890|~|~"} << true;
     QTest::newRow("signs") << QByteArray("h\n+5 a\n-7 b\n") << QStringList{"5|a|~|~", "-7|b|~|~"} << true;
@@ -248,6 +262,14 @@ void TestTableFiles::readTextAppendsAndKeepsRowsBeforeAFailure()
     QCOMPARE(error, QStringLiteral("line 3: more than four fields"));
     QCOMPARE(dump(table).last(), QStringLiteral("3|g|~|~"));
     QCOMPARE(table.rowCount(), 4);
+
+    // Lines are counted whatever ends them, also inside a quoted field.
+    ReadingTable other(64);
+    QCOMPARE(load(other, "h\r3 g\r4 h i j k\r", TableLayout::Text, &error), TableFileJob::Status::Failed);
+    QCOMPARE(error, QStringLiteral("line 3: more than four fields"));
+    QCOMPARE(load(other, "h\r\n1 \"a\r\nb\"\r\n4 h i j k\r\n", TableLayout::Text, &error),
+             TableFileJob::Status::Failed);
+    QCOMPARE(error, QStringLiteral("line 4: more than four fields"));
 }
 
 void TestTableFiles::readXml_data()
@@ -315,6 +337,10 @@ void TestTableFiles::refusedXml_data()
     QTest::newRow("No too large") << packet("i8,string,string,string", "<ROW No=\"4294967296\"/>");
     QTest::newRow("RowState not a number") << packet("i4,string,string,string", "<ROW RowState=\"new\"/>");
     QTest::newRow("unexpected element") << packet("i4,string,string,string", "<COLUMN/>");
+    QTest::newRow("element inside a ROW") << packet("i4,string,string,string", "<ROW No=\"1\"><ROW No=\"2\"/></ROW>");
+    QTest::newRow("element inside a FIELD")
+        << QByteArray("<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"No\" fieldtype=\"i4\"><X/></FIELD>");
+    QTest::newRow("element inside PARAMS") << QByteArray("<DATAPACKET><METADATA><PARAMS><PARAMS/></PARAMS>");
     QTest::newRow("text in the packet") << packet("i4,string,string,string", "hello");
     QTest::newRow("doctype") << QByteArray("<!DOCTYPE DATAPACKET [<!ENTITY u \"RPM\">]>") +
                                     packet("i4,string,string,string", "<ROW No=\"1\" Unit=\"&u;\"/>");
@@ -363,6 +389,112 @@ void TestTableFiles::entityBombFailsFast()
     QCOMPARE(load(table, bomb, TableLayout::Xml), TableFileJob::Status::Failed);
     QVERIFY2(clock.elapsed() < 1000, "the entities were expanded");
     QCOMPARE(table.rowCount(), 0);
+}
+
+// The start of a packet with its four fields, up to the rows.
+const QByteArray PacketHead = "<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"No\" fieldtype=\"i4\"/>"
+                              "<FIELD attrname=\"Time\" fieldtype=\"string\"/><FIELD attrname=\"Value\" "
+                              "fieldtype=\"string\"/><FIELD attrname=\"Unit\" fieldtype=\"string\"/></FIELDS>"
+                              "</METADATA><ROWDATA>";
+
+QByteArray rowWithAttributes(int count)
+{
+    QByteArray row = "<ROW No=\"1\"";
+    for (int i = 1; i < count; ++i)
+        row += " a" + QByteArray::number(i) + "=\"\"";
+    return row + "/>";
+}
+
+QByteArray utf16(const QByteArray &latin1, bool bigEndian)
+{
+    QByteArray out;
+    for (const char c : latin1)
+        out += bigEndian ? QByteArray(1, '\0') + c : QByteArray(1, c) + '\0';
+    return out;
+}
+
+// Attributes by the hundred thousand, or elements nested by the million: the
+// reader stops at once, having read little of the file.
+void TestTableFiles::hostileXmlIsRefusedEarly_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("error");
+    const QByteArray many = PacketHead + rowWithAttributes(200000);
+    const QString tooMany = QStringLiteral("an element with more than 256 attributes");
+    QTest::newRow("200,000 attributes") << many << tooMany;
+    QTest::newRow("UTF-16") << utf16(many, false) << tooMany;
+    QTest::newRow("UTF-16, big-endian, with BOM") << "\xFE\xFF" + utf16(many, true) << tooMany;
+    QTest::newRow("behind a comment with a quote") << "<!-- it's -->" + many << tooMany;
+    QTest::newRow("behind CDATA-like text in a comment") << "<!-- <![CDATA[ \" -->" + many << tooMany;
+    QByteArray nested = PacketHead + "<ROW No=\"1\">";
+    for (int i = 0; i < 3000000; ++i)
+        nested += "<a>";
+    QTest::newRow("30 MB of nested elements") << nested << QStringLiteral("an element a inside an empty one");
+}
+
+void TestTableFiles::hostileXmlIsRefusedEarly()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, error);
+    auto buffer = std::make_unique<QBuffer>();
+    QBuffer *source = buffer.get();
+    buffer->setData(bytes);
+    buffer->open(QIODevice::ReadOnly);
+    ReadingTable table(64);
+    TableLoad job(std::move(buffer), TableLayout::Xml, table);
+    QCOMPARE(job.run(), TableFileJob::Status::Failed);
+    QCOMPARE(job.errorString(), error);
+    QVERIFY2(source->pos() < 256 * 1024, qPrintable(QString::number(source->pos())));
+
+    // As many attributes as a tag may have are taken.
+    ReadingTable fine(64);
+    QCOMPARE(load(fine, PacketHead + rowWithAttributes(256) + "</ROWDATA></DATAPACKET>", TableLayout::Xml),
+             TableFileJob::Status::Done);
+    QCOMPARE(fine.rowCount(), 1);
+}
+
+// A step of a long XML open reads about a megabyte, however many tokens that is.
+void TestTableFiles::xmlStepsAreBounded()
+{
+    QByteArray rows = PacketHead;
+    while (rows.size() < 5 * 1024 * 1024)
+        rows += rowWithAttributes(200);
+    rows += "</ROWDATA></DATAPACKET>";
+    auto buffer = std::make_unique<QBuffer>();
+    buffer->setData(rows);
+    buffer->open(QIODevice::ReadOnly);
+    ReadingTable table(64);
+    TableLoad job(std::move(buffer), TableLayout::Xml, table);
+    QCOMPARE(job.step(), TableFileJob::Status::Running);
+    QVERIFY2(job.progress() < 2 * 1024 * 1024, qPrintable(QString::number(job.progress())));
+    QCOMPARE(job.run(), TableFileJob::Status::Done);
+}
+
+// A name that is a device or a FIFO is written into and stays what it was:
+// /dev/null is never replaced by a regular file.
+void TestTableFiles::devicesAreWrittenIntoNotReplaced()
+{
+    const ReadingTable table = tableOf({"1|09:05:07|12.5|RPM"});
+    for (const QString name : {"/dev/null", "/dev/full"}) {
+        TableSave job(table, DesignTitles, name);
+        QCOMPARE(job.run(), name == u"/dev/null" ? TableFileJob::Status::Done : TableFileJob::Status::Failed);
+        QVERIFY(!QFileInfo(name).isFile());
+        if (name == u"/dev/full")
+            QCOMPARE(job.errorString(), qt_error_string(ENOSPC));
+    }
+    const QString fifo = dir.filePath("fifo.xls");
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    QByteArray received;
+    std::thread reader([&] {
+        QFile end(fifo);
+        if (end.open(QIODevice::ReadOnly))
+            received = end.readAll();
+    });
+    const TableFileJob::Status status = TableSave(table, DesignTitles, fifo).run();
+    reader.join();
+    QCOMPARE(status, TableFileJob::Status::Done);
+    QCOMPARE(received, QByteArray("No\tTime\tValue\tUnit\r\n1\t09:05:07\t12.5\tRPM\r\n"));
+    QVERIFY(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
 }
 
 void TestTableFiles::unreadableFiles()

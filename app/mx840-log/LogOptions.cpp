@@ -11,7 +11,9 @@ const char kLogUsage[] = "Usage: mx840-log [--cable | --simulate[=FILE] | --repl
                          "Sources (by default the real cable; with --open and no source given, none):\n"
                          "  --cable         Find the interface cable \"USB to Serial\", configure it\n"
                          "                  and print readings as frames arrive, until interrupted\n"
-                         "                  (Ctrl+C or SIGTERM end it cleanly, exit status 0).\n"
+                         "                  (Ctrl+C, SIGTERM or SIGHUP end it cleanly, exit status\n"
+                         "                  0). A cable unplugged meanwhile is waited for: when it\n"
+                         "                  is back, the run goes on.\n"
                          "  --simulate      The same with a simulated cable and meter running a\n"
                          "                  built-in scenario; --simulate=FILE plays a replay file\n"
                          "                  at the meter's pace, in a loop.\n"
@@ -46,15 +48,27 @@ const char kLogUsage[] = "Usage: mx840-log [--cable | --simulate[=FILE] | --repl
                          "  --out TABLE     Save the table to TABLE at the end of a replay, when a\n"
                          "                  live run is interrupted, or at once when there is no\n"
                          "                  source (mx840-log --open a.xml --out a.xls converts).\n"
-                         "                  In a live run a text TABLE also gets every row as it is\n"
-                         "                  recorded, each line flushed to disk.\n"
+                         "                  TABLE is replaced as a whole: the new content is written\n"
+                         "                  beside it and takes its place only when complete, so\n"
+                         "                  TABLE's folder must be writable (checked before the\n"
+                         "                  run starts). In a live run every row goes, as it is\n"
+                         "                  recorded, to TABLE.partial beside it (tab-separated text,\n"
+                         "                  each line on disk before the next reading), which\n"
+                         "                  becomes TABLE at the end (or is removed once an XML\n"
+                         "                  TABLE is saved); after a crash it holds the run's rows.\n"
+                         "                  A TABLE that exists and is not a regular file (a device,\n"
+                         "                  a FIFO, /dev/stdout) is written into directly, never\n"
+                         "                  replaced; a live run streams its rows into it.\n"
                          "\n"
                          "  -h, --help      Show this text.\n"
                          "\n"
                          "Exit status: 0 on success; 1 when no cable is found, it cannot be opened,\n"
                          "or the meter stays silent until the link gives up; 2 for bad arguments, a\n"
                          "missing or unreadable file, or a malformed line (the message names it);\n"
-                         "3 when a table file cannot be opened (\"Failed to Load File!\") or saved.\n";
+                         "3 when a table file cannot be opened (\"Failed to Load File!\") or saved,\n"
+                         "or a row cannot be written (the run stops; every row written is kept);\n"
+                         "4 when standard output cannot be written (a closed pipe, a full disk):\n"
+                         "printing stops, the run ends and the table is saved all the same.\n";
 
 std::optional<LogOptions> ParseLogOptions(const QStringList &arguments, QString *error)
 {
@@ -73,10 +87,15 @@ std::optional<LogOptions> ParseLogOptions(const QStringList &arguments, QString 
                 *error = QStringLiteral("%1 needs a file name").arg(argument);
                 return std::nullopt;
             }
+            const QString &name = arguments[++i];
+            if (name.isEmpty()) {
+                *error = QStringLiteral("%1 needs a file name, not an empty one").arg(argument);
+                return std::nullopt;
+            }
             if (argument == u"--open")
-                options.open << arguments[++i];
+                options.open << name;
             else
-                options.out = arguments[++i];
+                options.out = name;
         } else if (argument == u"--cable") {
             options.source = LogOptions::Source::Cable;
             ++sources;

@@ -1,31 +1,36 @@
 #include "HostPlatform.h"
 #include "LogOptions.h"
+#include "TableOut.h"
 #include "app/MeterSession.h"
 #include "link/LinkControl.h"
 #include "link/ReplayFile.h"
 #include "locale/SystemLocale.h"
 #include "recording/TableFiles.h"
+#include "signals/TerminationSignals.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QSocketNotifier>
 #include <QTimer>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
 constexpr int kExitNoLink = 1;
 constexpr int kExitBadInput = 2;
 constexpr int kExitTableFile = 3;
+constexpr int kExitOutput = 4;
+
+void say(const QString &message)
+{
+    std::fprintf(stderr, "mx840-log: %s\n", qPrintable(message));
+}
 
 int fail(const QString &message, int status)
 {
-    std::fprintf(stderr, "mx840-log: %s\n", qPrintable(message));
+    say(message);
     return status;
 }
 
@@ -53,11 +58,38 @@ QString orNull(const std::optional<QString> &text)
     return text.value_or(QStringLiteral("NULL"));
 }
 
-void printLine(const QByteArray &line)
+// Standard output, a line at a time. The first write that fails (a closed
+// pipe, a full disk) is said with the system's message, and nothing more is
+// printed.
+class LineOutput
 {
-    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
-    std::fputc('\n', stdout);
-}
+public:
+    bool print(const QByteArray &line, bool flush)
+    {
+        if (broken)
+            return false;
+        errno = 0;
+        const bool written = std::fwrite(line.constData(), 1, size_t(line.size()), stdout) == size_t(line.size()) &&
+                             std::fputc('\n', stdout) != EOF && (!flush || std::fflush(stdout) == 0);
+        return written || breaks();
+    }
+    bool close()
+    {
+        errno = 0;
+        return broken || std::fflush(stdout) == 0 || breaks();
+    }
+    bool failed() const { return broken; }
+
+private:
+    bool breaks()
+    {
+        broken = true;
+        say(QStringLiteral("cannot write to standard output: %1; printing stops")
+                .arg(qt_error_string(errno ? errno : EIO)));
+        return false;
+    }
+    bool broken = false;
+};
 
 // Sets the record policy up as asked.
 void configure(MeterSession &session, const LogOptions &options)
@@ -83,67 +115,59 @@ int openTables(MeterSession &session, const LogOptions &options)
     return 0;
 }
 
-// Saves the table to the --out file, if one was given.
-int saveTable(const MeterSession &session, const LogOptions &options)
+int tableOutFailure(const LogOptions &options, const TableOut &out)
 {
-    if (options.out.isEmpty())
-        return 0;
-    TableSave job(session.cds1, ReadingTable::FieldNames(), options.out);
-    if (job.run() != TableFileJob::Status::Done)
-        return fail(QStringLiteral("%1 (%2)").arg(TableSave::failureMessage(options.out), job.errorString()),
-                    kExitTableFile);
-    return 0;
+    return fail(QStringLiteral("%1 (%2)").arg(TableSave::failureMessage(options.out), out.errorString()),
+                kExitTableFile);
 }
 
-// A text table written as the rows are recorded during a live run: every
-// line is on the disk before the next reading is taken, so a crash or a power
-// cut loses at most the row being written. The whole table is saved over it
-// at the end all the same.
-class LiveTableOut
+// The --out file, if one was given, once it is known it can be replaced.
+std::unique_ptr<TableOut> tableOut(const LogOptions &options, int *status)
 {
-public:
-    bool start(const QString &name, const ReadingTable &table)
-    {
-        file.setFileName(name);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return false;
-        QByteArray lines = TableHeaderLine(ReadingTable::FieldNames());
-        for (qsizetype i = 0; i < table.rowCount(); ++i)
-            lines += TableRowLine(table, i);
-        return writeDurably(lines);
+    if (options.out.isEmpty())
+        return {};
+    auto out = std::make_unique<TableOut>(options.out);
+    if (!out->canReplace()) {
+        *status = tableOutFailure(options, *out);
+        return {};
     }
-    bool add(const ReadingTable &table, qsizetype row) { return writeDurably(TableRowLine(table, row)); }
-    QString errorString() const { return file.errorString(); }
+    return out;
+}
 
-private:
-    bool writeDurably(const QByteArray &bytes)
-    {
-        return file.write(bytes) == bytes.size() && file.flush() && ::fdatasync(file.handle()) == 0;
-    }
-    QFile file;
-};
+// The end of every run: the table reaches the --out file, and the status says
+// the first thing that went wrong.
+int finishRun(const MeterSession &session, const LogOptions &options, TableOut *out, LineOutput &output, int status)
+{
+    output.close();
+    if (out && !out->finish(session.cds1) && status == 0)
+        status = tableOutFailure(options, *out);
+    if (status == 0 && output.failed())
+        status = kExitOutput;
+    return status;
+}
 
 // Runs one report through the report path and prints what it recorded (or,
-// with --trace, what its frame showed).
-bool feedReport(MeterSession &session, bool trace, quint8 reportId, const quint8 *data, quint16 size)
+// with --trace, what its frame showed). The row it recorded, or -1.
+qsizetype feedReport(MeterSession &session, LineOutput &output, bool trace, bool flush, quint8 reportId,
+                     const quint8 *data, quint16 size)
 {
     const qsizetype rowsBefore = session.cds1.rowCount();
     if (!session.Read618(reportId, data, size).frameShown)
-        return false;
+        return -1;
     const bool recorded = session.cds1.rowCount() > rowsBefore;
     const qsizetype last = session.cds1.rowCount() - 1;
     if (trace) {
-        printLine(traceLine(session, recorded ? orNull(session.cds1.text(last, 0)) : QStringLiteral("-")));
+        output.print(traceLine(session, recorded ? orNull(session.cds1.text(last, 0)) : QStringLiteral("-")), flush);
     } else if (recorded) {
         const QStringList fields{orNull(session.cds1.text(last, 0)), orNull(session.cds1.text(last, 1)),
                                  orNull(session.cds1.text(last, 2)), orNull(session.cds1.text(last, 3))};
-        printLine(fields.join(u'\t').toUtf8());
+        output.print(fields.join(u'\t').toUtf8(), flush);
     }
-    return true;
+    return recorded ? last : -1;
 }
 
-// Feeds every report of the replay file through the report path and prints a
-// line for each frame it shows.
+// Feeds every report of the replay file (or stream) through the report path
+// and prints a line for each frame it shows.
 int replay(const LogOptions &options)
 {
     QFile file(options.file);
@@ -154,22 +178,28 @@ int replay(const LogOptions &options)
     configure(session, options);
     if (const int status = openTables(session, options))
         return status;
+    int status = 0;
+    const std::unique_ptr<TableOut> out = tableOut(options, &status);
+    if (status)
+        return status;
+    LineOutput output;
     ReplayReader steps(file);
-    while (const std::optional<ReplayStep> step = steps.next()) {
+    while (!output.failed()) {
+        const std::optional<ReplayStep> step = steps.next();
+        if (!step)
+            break;
         if (step->kind == ReplayStep::Kind::Tick) {
             session.recordPolicy.SampInterTimeTimer();
             continue;
         }
         const auto *data = reinterpret_cast<const quint8 *>(step->data.constData());
-        feedReport(session, options.trace, step->reportId, data, quint16(step->data.size()));
+        feedReport(session, output, options.trace, false, step->reportId, data, quint16(step->data.size()));
     }
     if (!steps.error().isEmpty())
         return fail(QStringLiteral("%1: %2").arg(options.file, steps.error()), kExitBadInput);
     if (file.error() != QFileDevice::NoError)
         return fail(QStringLiteral("cannot read %1: %2").arg(options.file, file.errorString()), kExitBadInput);
-    if (const int status = saveTable(session, options))
-        return status;
-    return std::fflush(stdout) == 0 ? 0 : fail(QStringLiteral("cannot write the output"), kExitBadInput);
+    return finishRun(session, options, out.get(), output, 0);
 }
 
 // No source: the --open files become the --out file.
@@ -178,58 +208,56 @@ int convert(const LogOptions &options)
     MeterSession session(SystemDecimalSeparator());
     if (const int status = openTables(session, options))
         return status;
-    return saveTable(session, options);
+    int status = 0;
+    const std::unique_ptr<TableOut> out = tableOut(options, &status);
+    if (status)
+        return status;
+    LineOutput output;
+    return finishRun(session, options, out.get(), output, 0);
 }
 
 // The link's boxes, as lines on standard error.
 struct ConsoleMessages : LinkMessages
 {
-    void information(const QString &text) override { std::fprintf(stderr, "mx840-log: %s\n", qPrintable(text)); }
+    void information(const QString &text) override { say(text); }
     void message(const QString &text) override { information(text); }
 };
 
-// The report handler of a live run: every line is flushed at once, so that a
-// reader of the output (or a crash) loses nothing.
+// The report handler of a live run: every line is flushed at once and every
+// row is on the disk before the next report, so that a reader of the output
+// (or a crash) loses nothing. A row or a line that cannot be written ends the run.
 struct FramePrinter
 {
     MeterSession &session;
-    bool trace;
-    LiveTableOut *liveOut; // or null
-    QString liveOutName;
+    LineOutput &output;
+    const LogOptions &options;
+    TableOut *out; // or null
+    bool ending = false;
     void Read618(THidDevice *, quint8 ReportID, const quint8 *Data, quint16 Size)
     {
-        const qsizetype rowsBefore = session.cds1.rowCount();
-        if (!feedReport(session, trace, ReportID, Data, Size))
-            return;
-        std::fflush(stdout);
-        if (liveOut && session.cds1.rowCount() > rowsBefore && !liveOut->add(session.cds1, rowsBefore)) {
-            fail(QStringLiteral("%1 (%2)").arg(TableSave::failureMessage(liveOutName), liveOut->errorString()), 0);
-            liveOut = nullptr;
-            QCoreApplication::exit(kExitTableFile);
-        }
+        if (ending)
+            return; // reports still queued while the event loop ends
+        const qsizetype row = feedReport(session, output, options.trace, true, ReportID, Data, Size);
+        if (row >= 0 && out && !out->add(session.cds1, row))
+            end(tableOutFailure(options, *out));
+        else if (output.failed())
+            end(kExitOutput);
+    }
+    void end(int status)
+    {
+        ending = true;
+        QCoreApplication::exit(status);
     }
 };
 
-// SIGINT and SIGTERM end the event loop through a pipe the loop watches.
-int signalPipe[2] = {-1, -1};
-
-void onSignal(int)
+// Says what happens to the cable, and reconnects when it is back.
+void followCable(LinkControl &link)
 {
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
-}
-
-void quitOnSignals(QObject *context)
-{
-    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        return;
-    auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, context);
-    QObject::connect(notifier, &QSocketNotifier::activated, context, [] { QCoreApplication::exit(0); });
-    struct sigaction action = {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    link.onCableLost = [] { say(QStringLiteral("the interface cable was removed; waiting for it to come back")); };
+    link.onCableBack = [&link] {
+        if (link.resumeReading())
+            say(QStringLiteral("the interface cable is back; recording goes on"));
+    };
 }
 
 // Connects to the cable (real or simulated) the way the window does and
@@ -247,12 +275,15 @@ int live(const LogOptions &options)
     configure(session, options);
     if (const int status = openTables(session, options))
         return status;
-    LiveTableOut liveOut;
-    const bool writeLive = !options.out.isEmpty() && TableLayoutOf(options.out) == TableLayout::Text;
+    int status = 0;
+    const std::unique_ptr<TableOut> out = tableOut(options, &status);
+    if (status)
+        return status;
     session.state.PortSelection = 5;
     THidDeviceController HidCtl(platform);
     ConsoleMessages messages;
-    FramePrinter printer{session, options.trace, writeLive ? &liveOut : nullptr, options.out};
+    LineOutput output;
+    FramePrinter printer{session, output, options, out.get()};
     LinkControl link(session, HidCtl, messages, THidDataEvent(&printer, &FramePrinter::Read618), THidDataEvent());
     link.wireEvents();
     link.Panel2Click();
@@ -261,15 +292,15 @@ int live(const LogOptions &options)
             return fail(QStringLiteral("no interface cable \"%1\" found").arg(LinkControl::CableName), kExitNoLink);
         return fail(QStringLiteral("the interface cable could not be opened"), kExitNoLink);
     }
+    followCable(link);
     // Reports reach the printer only once the event loop runs.
-    if (writeLive && !liveOut.start(options.out, session.cds1)) {
+    if (out && !out->start(session.cds1)) {
         link.Panel2Click();
-        return fail(QStringLiteral("%1 (%2)").arg(TableSave::failureMessage(options.out), liveOut.errorString()),
-                    kExitTableFile);
+        return tableOutFailure(options, *out);
     }
 
     QObject context;
-    quitOnSignals(&context);
+    OnTerminationSignals(&context, [] { QCoreApplication::exit(0); });
     QTimer ConTimer;
     QObject::connect(&ConTimer, &QTimer::timeout, &context, [&link] {
         link.ConTimerTimer();
@@ -281,18 +312,19 @@ int live(const LogOptions &options)
     QObject::connect(&SampInterTime, &QTimer::timeout, &context,
                      [&session] { session.recordPolicy.SampInterTimeTimer(); });
     SampInterTime.start(1000);
-    const int status = QCoreApplication::exec();
+    status = QCoreApplication::exec();
     if (link.USBConDown)
         link.Panel2Click(); // disconnect: the read thread stops
-    std::fflush(stdout);
-    const int saved = saveTable(session, options);
-    return status != 0 ? status : saved;
+    return finishRun(session, options, out.get(), output, status);
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    // A closed pipe or a file size limit is an error to report, not a death.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication application(argc, argv);
     QString error;
     const std::optional<LogOptions> options = ParseLogOptions(QCoreApplication::arguments().mid(1), &error);

@@ -1,6 +1,7 @@
 #include "HostPlatform.h"
 #include "app/FrmTest.h"
 #include "app/Windows.h"
+#include "signals/TerminationSignals.h"
 
 #include <QApplication>
 
@@ -24,5 +25,7 @@ int main(int argc, char *argv[])
 
     Windows windows(host->hid());
     windows.FrmTest->show();
+    // A logout or a kill closes the window the way its close box does.
+    OnTerminationSignals(&application, [&windows] { windows.FrmTest->close(); });
     return QApplication::exec();
 }

@@ -78,30 +78,41 @@ std::optional<ReplayStep> ParseReportLine(const QByteArray &line, QString *why)
 ReplayReader::ReplayReader(QIODevice &device) : input(device)
 {}
 
-// Reads one line into `line`, reusing its buffer. False at a line too long to be a report.
-bool ReplayReader::readLine()
+// Reads one line into `line`, reusing its buffer, until a line end or the end
+// of the input; a pipe or a terminal is read to its end like a file.
+ReplayReader::Line ReplayReader::readLine()
 {
     line.resize(0);
     char chunk[4096];
+    bool any = false;
     while (line.size() <= kMaxLineLength) {
         const qint64 n = input.readLine(chunk, sizeof chunk);
         if (n <= 0)
             break;
+        any = true;
         line.append(chunk, n);
         if (chunk[n - 1] == '\n')
             break;
     }
+    if (!any)
+        return Line::End;
     if (line.size() > kMaxLineLength)
-        return false;
+        return Line::TooLong;
     chopLineEnd(line);
-    return true;
+    // A byte order mark before the first line says UTF-8, which this is anyway.
+    if (lineNo == 1 && line.startsWith("\xEF\xBB\xBF"))
+        line.remove(0, 3);
+    return Line::Read;
 }
 
 std::optional<ReplayStep> ReplayReader::next()
 {
-    while (!input.atEnd()) {
+    for (;;) {
         ++lineNo;
-        if (!readLine()) {
+        const Line read = readLine();
+        if (read == Line::End)
+            return std::nullopt;
+        if (read == Line::TooLong) {
             errorText = QStringLiteral("line %1: too long to be a report").arg(lineNo);
             return std::nullopt;
         }
@@ -115,5 +126,4 @@ std::optional<ReplayStep> ReplayReader::next()
             errorText = QStringLiteral("line %1: %2").arg(lineNo).arg(why);
         return step;
     }
-    return std::nullopt;
 }

@@ -30,7 +30,8 @@ public:
     qint64 lineNumber() const { return lineNo; }
 
 private:
-    bool readLine();
+    enum class Line { Read, End, TooLong };
+    Line readLine();
 
     QIODevice &input;
     qint64 lineNo = 0;

@@ -5,6 +5,8 @@
 
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cerrno>
 #include <csignal>
 
 namespace {
@@ -24,6 +26,12 @@ Run runLog(const QStringList &arguments)
         return {-1, {}, "mx840-log did not run (MX840_LOG names it)"};
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
             process.readAllStandardError()};
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QString writeFile(const QTemporaryDir &dir, const QByteArray &text)
@@ -67,6 +75,9 @@ private slots:
     void tableFileFailures_data();
     void tableFileFailures();
     void liveRunWritesEachRowAsRecorded();
+    void rowWriteFailureStopsTheRun();
+    void closedOutputKeepsTheTable();
+    void streamsAndDevices();
 };
 
 void TestMx840Log::replayPrintsEveryShownFrame()
@@ -145,6 +156,8 @@ void TestMx840Log::failures_data()
     QTest::newRow("negative interval") << QStringList{"--interval", "-1"} << QByteArray() << "whole number";
     QTest::newRow("odd limit") << QStringList{"--limit", "7"} << QByteArray() << "--limit is one of";
     QTest::newRow("limit without value") << QStringList{"--limit"} << QByteArray() << "needs a value";
+    QTest::newRow("empty out") << QStringList{"--replay", "FILE", "--out", ""} << QByteArray("tick\n")
+                               << "not an empty one";
 }
 
 void TestMx840Log::failures()
@@ -165,9 +178,12 @@ void TestMx840Log::failures()
 // signal ends the run cleanly.
 void TestMx840Log::liveRunEndsCleanlyOnSignals()
 {
-    for (const auto signal : {SIGINT, SIGTERM}) {
+    QTemporaryDir dir;
+    const QString xml = dir.filePath("run.xml");
+    for (const auto signal : {SIGINT, SIGTERM, SIGHUP}) {
+        QFile::remove(xml);
         QProcess process;
-        process.start(qEnvironmentVariable("MX840_LOG"), {QStringLiteral("--simulate")});
+        process.start(qEnvironmentVariable("MX840_LOG"), {QStringLiteral("--simulate"), "--out", xml});
         QVERIFY(process.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(process.bytesAvailable() > 0 || process.state() != QProcess::Running, 10000);
         QTest::qWait(500);
@@ -178,6 +194,7 @@ void TestMx840Log::liveRunEndsCleanlyOnSignals()
         const QList<QByteArray> lines = process.readAllStandardOutput().split('\n');
         QVERIFY(lines.size() >= 3);
         QVERIFY(lines.first().endsWith("\tRPM")); // a recorded row
+        QVERIFY(contents(xml).contains("<ROW RowState=\"4\" No=\"1\""));
     }
 }
 
@@ -187,12 +204,6 @@ void TestMx840Log::noCable()
     const Run run = runLog({});
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.err.contains("no interface cable \"USB to Serial\" found"), run.err.constData());
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // A replay saved as text; text to XML and back gives the same bytes; --open
@@ -252,21 +263,171 @@ void TestMx840Log::tableFileFailures()
     QVERIFY(!QFile::exists(dir.filePath("o.xls")) && !QFile::exists(dir.filePath("o.xml")));
 }
 
-// Rows reach the text file while the run goes on; at the end it holds all of them.
+// Lines of a text table file, each ended by CR LF; empty when one is torn.
+QList<QByteArray> wholeLines(const QByteArray &bytes)
+{
+    if (!bytes.endsWith("\r\n"))
+        return {};
+    QList<QByteArray> lines = bytes.split('\n');
+    lines.removeLast();
+    return lines;
+}
+
+// A live run started on the simulated meter, with stdout read by the test.
+struct LiveRun
+{
+    QProcess process;
+    explicit LiveRun(const QStringList &arguments)
+    {
+        process.start(qEnvironmentVariable("MX840_LOG"), QStringList{"--simulate"} + arguments);
+    }
+    ~LiveRun()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished();
+        }
+    }
+    int endWith(int signal)
+    {
+        ::kill(pid_t(process.processId()), signal);
+        if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit)
+            return -1;
+        return process.exitCode();
+    }
+};
+
+// Rows go to FILE.partial while the run goes on, each on disk before the next;
+// the file named keeps its old content until the run ends and the partial
+// file takes its place. Killed outright, the run leaves both: the old file
+// whole, and every row it recorded.
 void TestMx840Log::liveRunWritesEachRowAsRecorded()
 {
     QTemporaryDir dir;
     const QString out = dir.filePath("live.xls");
+    const QString partial = out + ".partial";
+    const QByteArray old = "No\tTime\tValue\tUnit\r\n1\t08:00:00\t5\tRPM\r\n";
+    for (const int signal : {SIGINT, SIGKILL}) {
+        QVERIFY(QFile::remove(out) || !QFile::exists(out));
+        QFile file(out);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
+        file.close();
+        LiveRun run({"--out", out});
+        QTRY_VERIFY_WITH_TIMEOUT(wholeLines(contents(partial)).size() >= 3, 10000); // header and two rows
+        QCOMPARE(contents(out), old);
+        const int status = run.endWith(signal);
+        const QList<QByteArray> printed = run.process.readAllStandardOutput().split('\n');
+        if (signal == SIGKILL) {
+            QCOMPARE(contents(out), old);
+            const QList<QByteArray> rows = wholeLines(contents(partial));
+            QVERIFY(rows.size() >= 3);
+            QVERIFY(printed.size() >= rows.size() - 1);
+            for (qsizetype i = 1; i < rows.size(); ++i)
+                QCOMPARE(rows[i], printed[i - 1] + '\r');
+        } else {
+            QCOMPARE(status, 0);
+            QVERIFY(!QFile::exists(partial));
+            QCOMPARE(wholeLines(contents(out)).size(), 1 + printed.size() - 1);
+        }
+    }
+    // The rows a killed run left are never overwritten by the next run.
+    const QByteArray left = contents(partial);
+    const Run refused = runLog({"--simulate", "--out", out});
+    QCOMPARE(refused.exitCode, 3);
+    QVERIFY2(refused.err.contains("earlier run"), refused.err.constData());
+    QCOMPARE(contents(partial), left);
+}
+
+// A write that fails (here the file size limit, as a full disk would) stops
+// the run with the system's message: the file keeps every whole row written
+// and nothing of the one that failed.
+void TestMx840Log::rowWriteFailureStopsTheRun()
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath("limited.xls");
     QProcess process;
-    process.start(qEnvironmentVariable("MX840_LOG"), {"--simulate", "--out", out});
+    process.start(QStringLiteral("prlimit"),
+                  {"--fsize=300", qEnvironmentVariable("MX840_LOG"), "--simulate", "--out", out});
+    QVERIFY(process.waitForFinished(20000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 3);
+    const QByteArray err = process.readAllStandardError();
+    QVERIFY2(err.contains(qt_error_string(EFBIG).toUtf8()), err.constData());
+    const QList<QByteArray> rows = wholeLines(contents(out));
+    QVERIFY(rows.size() >= 2);
+    QVERIFY(contents(out).size() <= 300);
+    QVERIFY(!QFile::exists(out + ".partial"));
+
+    // A device that is full from the start: refused before anything is recorded.
+    const Run full = runLog({"--simulate", "--out", "/dev/full"});
+    QCOMPARE(full.exitCode, 3);
+    QVERIFY2(full.err.contains(qt_error_string(ENOSPC).toUtf8()), full.err.constData());
+    QCOMPARE(full.out, QByteArray());
+}
+
+// Standard output that cannot be written (a reader that went away, a full
+// disk): printing stops, the run ends, the table is saved, and the status says so.
+void TestMx840Log::closedOutputKeepsTheTable()
+{
+    QTemporaryDir dir;
+    const QString xml = dir.filePath("run.xml");
+    QProcess head;
+    head.start(QStringLiteral("bash"), {"-c", "\"$0\" --simulate --out \"$1\" | head -3; exit ${PIPESTATUS[0]}",
+                                        qEnvironmentVariable("MX840_LOG"), xml});
+    QVERIFY(head.waitForFinished(20000));
+    QCOMPARE(head.exitCode(), 4);
+    QCOMPARE(head.readAllStandardOutput().count('\n'), 3);
+    QVERIFY(head.readAllStandardError().contains(qt_error_string(EPIPE).toUtf8()));
+    QVERIFY(contents(xml).contains("<ROW RowState=\"4\" No=\"1\""));
+    const QString replay = writeFile(dir, kFrameReports + kPointFrameReports);
+    const QString text = dir.filePath("run.xls");
+    for (const QStringList &arguments :
+         {QStringList{"--simulate", "--out", text}, QStringList{"--replay", replay, "--out", text}}) {
+        QFile::remove(text);
+        QProcess process;
+        process.setStandardOutputFile(QStringLiteral("/dev/full"));
+        process.start(qEnvironmentVariable("MX840_LOG"), arguments);
+        QVERIFY(process.waitForFinished(20000));
+        QCOMPARE(process.exitCode(), 4);
+        QVERIFY(process.readAllStandardError().contains(qt_error_string(ENOSPC).toUtf8()));
+        QVERIFY(wholeLines(contents(text)).size() >= 2);
+    }
+}
+
+// Replays read from pipes and devices to their end; a name that is not a
+// regular file is written into, never replaced.
+void TestMx840Log::streamsAndDevices()
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath("t.xls");
+    QFile old(out);
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old\r\n") > 0);
+    old.close();
+    QProcess process;
+    process.start(qEnvironmentVariable("MX840_LOG"), {"--replay", "/dev/stdin", "--out", out});
     QVERIFY(process.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(contents(out).count("\r\n") >= 3, 10000); // header and two rows, while running
-    QCOMPARE(process.state(), QProcess::Running);
-    ::kill(pid_t(process.processId()), SIGINT);
-    QVERIFY(process.waitForFinished(10000));
+    process.write(kFrameReports + kPointFrameReports);
+    process.closeWriteChannel();
+    QVERIFY(process.waitForFinished(20000));
     QCOMPARE(process.exitCode(), 0);
-    const qsizetype printed = process.readAllStandardOutput().count('\n');
-    QCOMPARE(contents(out).count("\r\n"), 1 + printed);
+    QCOMPARE(process.readAllStandardOutput().count('\n'), 2);
+    QCOMPARE(wholeLines(contents(out)).size(), 3);
+
+    const Run zero = runLog({"--replay", "/dev/zero"});
+    QCOMPARE(zero.exitCode, 2);
+    QVERIFY2(zero.err.contains("too long"), zero.err.constData());
+
+    const QString replay = writeFile(dir, kFrameReports);
+    const Run toStdout = runLog({"--replay", replay, "--out", "/dev/stdout"});
+    QCOMPARE(toStdout.exitCode, 0);
+    QVERIFY2(toStdout.out.contains("No\tTime\tValue\tUnit\r\n1\t"), toStdout.out.constData());
+    QCOMPARE(runLog({"--replay", replay, "--out", "/dev/null"}).exitCode, 0);
+    QVERIFY(QFileInfo(QStringLiteral("/dev/null")).isFile() == false);
+
+    // A folder that cannot take the new file: refused before the run starts.
+    const Run noFolder = runLog({"--simulate", "--out", dir.filePath("no/such/t.xls")});
+    QCOMPARE(noFolder.exitCode, 3);
+    QCOMPARE(noFolder.out, QByteArray());
 }
 
 QTEST_GUILESS_MAIN(TestMx840Log)

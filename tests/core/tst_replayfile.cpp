@@ -1,7 +1,10 @@
 #include "link/ReplayFile.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QTest>
+
+#include <unistd.h>
 
 class TestReplayFile : public QObject
 {
@@ -13,6 +16,7 @@ private slots:
     void refusesMalformedLines_data();
     void refusesMalformedLines();
     void readsStepsAndNamesTheBadLine();
+    void readsAStreamToItsEnd();
 };
 
 void TestReplayFile::parsesReportLines_data()
@@ -91,6 +95,26 @@ void TestReplayFile::readsStepsAndNamesTheBadLine()
     QVERIFY(!junkReader.next());
     QVERIFY(junkReader.error().startsWith(QStringLiteral("line 2: too long")));
     QVERIFY(junkBuffer.pos() < junk.size());
+}
+
+// A pipe holds no size and is never "at its end" before it is read: it is read
+// to its end like a file. A UTF-8 byte order mark before the first line is no fault.
+void TestReplayFile::readsAStreamToItsEnd()
+{
+    int ends[2];
+    QVERIFY(::pipe(ends) == 0);
+    const QByteArray text = "\xEF\xBB\xBFtick\nR 00  F1 30\ntick\n";
+    QCOMPARE(::write(ends[1], text.constData(), size_t(text.size())), ssize_t(text.size()));
+    ::close(ends[1]);
+    QFile pipe;
+    QVERIFY(pipe.open(ends[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+    QVERIFY(pipe.isSequential());
+    ReplayReader reader(pipe);
+    int steps = 0;
+    while (reader.next())
+        ++steps;
+    QCOMPARE(reader.error(), QString());
+    QCOMPARE(steps, 3);
 }
 
 QTEST_APPLESS_MAIN(TestReplayFile)

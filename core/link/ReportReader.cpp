@@ -27,8 +27,11 @@ int ReportReader::countDigit(const quint8 *data, quint16 size)
 
 void ReportReader::collectMeterBytes(const quint8 *data, quint16 size, int count)
 {
-    // Bytes the count names beyond the end of the report contribute nothing.
-    const int available = qMin(count, int(size) - 1);
+    // Bytes the count names beyond the end of the report contribute nothing,
+    // and bytes after a frame's 27th are never looked at: a stream of data
+    // reports without a closing one cannot make the frame grow.
+    const int room = kFrameBytes - int(state.FrameHex.size() / 2);
+    const int available = qMin(qMin(count, int(size) - 1), room);
     for (int i = 1; i <= available; ++i)
         appendHexByte(state.FrameHex, data[i]);
 }

@@ -62,6 +62,7 @@ private slots:
     void indicatorFollowsReportsAndFrames();
     void arbitraryReportsNeverShowAnything();
     void probeLogsButNeverDecodes();
+    void endlessDataStaysOneFrame();
 };
 
 void TestReportReader::reportText_data()
@@ -202,7 +203,21 @@ void TestReportReader::arbitraryReportsNeverShowAnything()
             report[0] = char(report[0] & 0xF0); // close frames often
         feed(f.reader, {report}, quint8(random.bounded(256)));
         QVERIFY(f.state.FrameNibbles.size() <= 27);
+        QVERIFY(f.state.FrameHex.size() <= 2 * 27);
     }
+}
+
+// Data that never closes its frame: the collector holds one frame's bytes, no
+// more, and the frame still shows once it is closed.
+void TestReportReader::endlessDataStaysOneFrame()
+{
+    Fixture f;
+    const QList<QByteArray> reports = cut(frameBytes(), {9, 9, 9});
+    feed(f.reader, reports.mid(0, 3));
+    for (int i = 0; i < 100000; ++i)
+        feed(f.reader, {bytes({0xF9, 1, 2, 3, 4, 5, 6, 7, 8, 9})});
+    QCOMPARE(f.state.FrameHex.size(), 2 * 27);
+    QCOMPARE(feed(f.reader, {reports.last()}), QList<QByteArray>{kExpectedDisplay});
 }
 
 void TestReportReader::probeLogsButNeverDecodes()

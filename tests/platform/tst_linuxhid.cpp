@@ -5,9 +5,13 @@
 
 #include "hid/HidControllerClass.h"
 #include "hid/LinuxHidPlatform.h"
+#include "link/MeterFrame.h"
 
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTest>
+
+#include <csignal>
 
 #include <linux/hidraw.h>
 #include <sys/ioctl.h>
@@ -124,8 +128,10 @@ private slots:
     void readsReportsOnItsThread();
     void stopsWithinASlice();
     void followsHotPlug();
+    void logKeepsTheCableThroughOtherDevicesAndReplugs();
 
 private:
+    void sendFrame(const char *node);
     // Adds a USB HID interface with its hid parent and hidraw node.
     void addInterface(const char *usbName, const char *hidName, const char *rawName, const char *product,
                       const char *serial);
@@ -266,6 +272,69 @@ void TestLinuxHid::followsHotPlug()
     umockdev_testbed_remove_device(testbed, "/sys/devices/usb2/0003:1234:5678.0008/hidraw/hidraw1");
     QTRY_VERIFY(events.log.contains(QStringLiteral("removal Second Cable")));
     QCOMPARE(controller->DeviceList.size(), 1);
+}
+
+// One frame of the meter, as the cable's reports, into the node's other end.
+// The pty keeps no report boundaries, but every read takes one report's length.
+void TestLinuxHid::sendFrame(const char *node)
+{
+    const int fd = umockdev_testbed_get_dev_fd(testbed, node);
+    QVERIFY(fd >= 0);
+    QList<QByteArray> reports = SplitIntoReports(EncodeMeterFrame(LcdImageOf("01234", 3)));
+    reports.append(bytes({0xF0, 0, 0, 0, 0, 0, 0, 0}));
+    for (const QByteArray &report : reports) {
+        QCOMPARE(::write(fd, report.constData(), size_t(report.size())), ssize_t(report.size()));
+        QTest::qWait(5);
+    }
+}
+
+// mx840-log on the cable, end to end: a mouse plugged in beside it changes
+// nothing; the cable unplugged is said and waited for, and once it is back
+// it is configured again and the rows go on.
+void TestLinuxHid::logKeepsTheCableThroughOtherDevicesAndReplugs()
+{
+    QProcess log;
+    log.start(qEnvironmentVariable("MX840_LOG"), {QStringLiteral("--cable")});
+    QVERIFY(log.waitForStarted());
+    QTRY_COMPARE_WITH_TIMEOUT(ioctls->features().size(), 1, 10000); // connected
+    QByteArray rows;
+    QByteArray messages;
+    const auto rowsSoFar = [&] {
+        rows += log.readAllStandardOutput();
+        return rows.count('\n');
+    };
+    const auto said = [&](const char *text) {
+        messages += log.readAllStandardError();
+        return messages.contains(text);
+    };
+    sendFrame("/dev/hidraw0");
+    QTRY_COMPARE_WITH_TIMEOUT(rowsSoFar(), 1, 10000);
+
+    addInterface("usb2", "0003:1234:5678.0008", "hidraw1", "Mouse", "");
+    umockdev_testbed_uevent(testbed, "/sys/devices/usb2/0003:1234:5678.0008/hidraw/hidraw1", "add");
+    QTest::qWait(1500); // the arrival and its second look
+    sendFrame("/dev/hidraw0");
+    QTRY_COMPARE_WITH_TIMEOUT(rowsSoFar(), 2, 10000);
+
+    umockdev_testbed_uevent(testbed, "/sys/devices/usb1/0003:1234:5678.0007/hidraw/hidraw0", "remove");
+    umockdev_testbed_remove_device(testbed, "/sys/devices/usb1/0003:1234:5678.0007/hidraw/hidraw0");
+    QTRY_VERIFY_WITH_TIMEOUT(said("the interface cable was removed"), 10000);
+    QCOMPARE(log.state(), QProcess::Running);
+
+    // Back under another node, as the kernel may give it.
+    addInterface("usb3", "0003:1234:5678.0009", "hidraw2", "USB to Serial", "");
+    IoctlServer replugged;
+    QVERIFY(replugged.attach(testbed, "/dev/hidraw2"));
+    umockdev_testbed_uevent(testbed, "/sys/devices/usb3/0003:1234:5678.0009/hidraw/hidraw2", "add");
+    QTRY_VERIFY_WITH_TIMEOUT(said("the interface cable is back"), 10000);
+    QCOMPARE(replugged.features().size(), 1); // configured again
+    sendFrame("/dev/hidraw2");
+    QTRY_COMPARE_WITH_TIMEOUT(rowsSoFar(), 3, 10000);
+
+    ::kill(pid_t(log.processId()), SIGTERM);
+    QVERIFY(log.waitForFinished(10000));
+    QCOMPARE(log.exitCode(), 0);
+    QVERIFY(rows.startsWith("1\t") && rows.contains("\n3\t"));
 }
 
 QTEST_GUILESS_MAIN(TestLinuxHid)

@@ -10,7 +10,10 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QProcess>
 #include <QTest>
+
+#include <csignal>
 
 namespace {
 
@@ -24,6 +27,7 @@ class TestEndToEnd : public QObject
 
 private slots:
     void connectShowsLiveReadings();
+    void windowEndsCleanlyOnSignals();
 };
 
 void TestEndToEnd::connectShowsLiveReadings()
@@ -62,10 +66,38 @@ void TestEndToEnd::connectShowsLiveReadings()
     QVERIFY(frm.KD->CONok->isVisibleTo(frm.KD) || frm.KD->CONokN->isVisibleTo(frm.KD));
     QVERIFY(answers.shown.isEmpty());
 
+    // Another device plugged in meanwhile: the readings go on.
+    platform.plug(SimulatedHidPlatform::otherDevice("/dev/sim/pad", QStringLiteral("Pad")));
+    platform.notifyChange();
+    const qsizetype rows = frm.session.cds1.rowCount();
+    for (int i = 0; i < 5 * 4; ++i) {
+        meter.tick();
+        QCoreApplication::processEvents();
+    }
+    QTRY_VERIFY(frm.session.cds1.rowCount() > rows);
+    QCOMPARE(frm.Panel2->caption(), QStringLiteral("DISCONNECT"));
+
     QTest::mouseClick(frm.Panel2, Qt::LeftButton);
     QCOMPARE(frm.Panel2->caption(), QStringLiteral("CONNECT"));
     QCOMPARE(platform.featureReports(kCable).size(), 2);
     QVERIFY(!frm.link->DevListBox[1].device->ReadThread());
+}
+
+// A logout or a kill closes the window as its close box does: the program
+// ends normally instead of dying.
+void TestEndToEnd::windowEndsCleanlyOnSignals()
+{
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        QProcess program;
+        program.start(qEnvironmentVariable("MX840"), {QStringLiteral("--simulate")});
+        QVERIFY(program.waitForStarted());
+        QTest::qWait(1000);
+        QCOMPARE(program.state(), QProcess::Running);
+        ::kill(pid_t(program.processId()), signal);
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+    }
 }
 
 QTEST_MAIN(TestEndToEnd)

@@ -330,21 +330,19 @@ void LinuxHidPlatform::stopWatchingDeviceChanges()
     onChange = nullptr;
 }
 
+// Every change is looked at once more a second later: a new device can be
+// unreadable while udev applies its rules, and a removed one can still be
+// listed for a moment after its removal is announced.
 void LinuxHidPlatform::onMonitorReadable()
 {
     const UdevDeviceApi &d = libudev.device;
-    bool added = false;
-    while (udev_device *event = d.udev_monitor_receive_device(monitor)) {
-        added = added || qstrcmp(d.udev_device_get_action(event), "add") == 0;
+    while (udev_device *event = d.udev_monitor_receive_device(monitor))
         d.udev_device_unref(event);
-    }
     if (!onChange)
         return;
     onChange();
-    if (added) {
-        QTimer::singleShot(kSettleMilliseconds, this, [this] {
-            if (onChange)
-                onChange();
-        });
-    }
+    QTimer::singleShot(kSettleMilliseconds, this, [this] {
+        if (onChange)
+            onChange();
+    });
 }

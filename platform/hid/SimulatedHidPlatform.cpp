@@ -210,6 +210,7 @@ SimulatedHidPlatform::Interface SimulatedHidPlatform::otherDevice(const QByteArr
 
 std::shared_ptr<SimulatedHidPlatform::Node> SimulatedHidPlatform::find(const QByteArray &path) const
 {
+    std::lock_guard lock(nodesMutex);
     for (const std::shared_ptr<Node> &node : nodes) {
         if (node->script.path == path)
             return node;
@@ -221,6 +222,7 @@ void SimulatedHidPlatform::plug(const Interface &script)
 {
     auto node = std::make_shared<Node>();
     node->script = script;
+    std::lock_guard lock(nodesMutex);
     node->instanceId = nextInstanceId++;
     nodes.append(node);
 }
@@ -246,7 +248,10 @@ void SimulatedHidPlatform::replug(const QByteArray &path)
         old->changed.notify_all();
         script = old->script;
     }
-    nodes.removeOne(old);
+    {
+        std::lock_guard lock(nodesMutex);
+        nodes.removeOne(old);
+    }
     plug(script);
 }
 
@@ -328,8 +333,13 @@ std::optional<QList<HidInterfaceInfo>> SimulatedHidPlatform::presentInterfaces()
 {
     if (!setupApiBound || enumerationFails)
         return std::nullopt;
+    QList<std::shared_ptr<Node>> listed;
+    {
+        std::lock_guard lock(nodesMutex);
+        listed = nodes;
+    }
     QList<HidInterfaceInfo> present;
-    for (const std::shared_ptr<Node> &node : nodes) {
+    for (const std::shared_ptr<Node> &node : listed) {
         std::lock_guard lock(node->mutex);
         if (node->present)
             present.append({node->instanceId, node->script.path});

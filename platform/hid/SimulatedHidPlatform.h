@@ -96,6 +96,8 @@ public:
 private:
     std::shared_ptr<Node> find(const QByteArray &path) const;
 
+    // Read threads open their interfaces while the GUI thread plugs others.
+    mutable std::mutex nodesMutex;
     QList<std::shared_ptr<Node>> nodes;
     quint32 nextInstanceId = 1;
     int setupApiUses = 0;

@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <csignal>
 
+#include <unistd.h>
+
 namespace {
 
 struct Run
@@ -78,6 +80,7 @@ private slots:
     void rowWriteFailureStopsTheRun();
     void closedOutputKeepsTheTable();
     void streamsAndDevices();
+    void readOnlyFolderIsRefusedBeforeTheRun();
 };
 
 void TestMx840Log::replayPrintsEveryShownFrame()
@@ -428,6 +431,36 @@ void TestMx840Log::streamsAndDevices()
     const Run noFolder = runLog({"--simulate", "--out", dir.filePath("no/such/t.xls")});
     QCOMPARE(noFolder.exitCode, 3);
     QCOMPARE(noFolder.out, QByteArray());
+}
+
+// A writable file in a folder that is not: the file cannot be replaced, so the
+// run does not start, and the file keeps its content. (Root may write
+// anywhere: the run is made as an ordinary user then.)
+void TestMx840Log::readOnlyFolderIsRefusedBeforeTheRun()
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath("t.xls");
+    QFile file(out);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("old\r\n") > 0);
+    file.close();
+    QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther |
+                                QFileDevice::WriteOther));
+    const QFile::Permissions readOnly =
+        QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther | QFileDevice::ExeOther;
+    QVERIFY(QFile::setPermissions(dir.path(), readOnly));
+    QStringList command{qEnvironmentVariable("MX840_LOG"), "--simulate", "--out", out};
+    if (::geteuid() == 0)
+        command = QStringList{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"} + command;
+    QProcess process;
+    process.start(command.first(), command.mid(1));
+    const bool finished = process.waitForFinished(20000);
+    QFile::setPermissions(dir.path(), readOnly | QFileDevice::WriteOwner);
+    QVERIFY(finished);
+    QCOMPARE(process.exitCode(), 3);
+    const QByteArray err = process.readAllStandardError();
+    QVERIFY2(err.contains("is not writable: " + qt_error_string(EACCES).toUtf8()), err.constData());
+    QCOMPARE(process.readAllStandardOutput(), QByteArray());
+    QCOMPARE(contents(out), QByteArray("old\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestMx840Log)

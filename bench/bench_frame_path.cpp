@@ -1,8 +1,8 @@
 // Cost of the report path: Read618 collecting the cable's reports and
 // DecodeSegmentFrame turning each frame into its display text.
 #include "ReportStreams.h"
-#include "app/ModuleState.h"
-#include "display/SegmentDecoder.h"
+#include "core/app/ModuleState.h"
+#include "core/display/SegmentDecoder.h"
 
 #include <benchmark/benchmark.h>
 

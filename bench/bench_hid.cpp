@@ -1,8 +1,8 @@
 // The HID layer's read path: reports read by a device's read thread and handed
 // to a callback on the GUI thread, on the simulated platform (the read loop
 // and the hand-off are the same code as on Linux; only the file differs).
-#include "hid/HidControllerClass.h"
-#include "hid/SimulatedHidPlatform.h"
+#include "core/hid/HidControllerClass.h"
+#include "platform/hid/SimulatedHidPlatform.h"
 
 #include <QCoreApplication>
 

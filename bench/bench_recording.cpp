@@ -1,11 +1,11 @@
 // Recording at scale: ten million rows through the record policy (one table
 // row and a point in each chart series per reading), the memory they take,
 // the grid's jump to the newest row and the chart's redraw.
-#include "app/FrmTest.h"
-#include "app/Windows.h"
-#include "chart/TrendChartView.h"
-#include "hid/SimulatedHidPlatform.h"
-#include "recording/ReadingTableModel.h"
+#include "gui/app/FrmTest.h"
+#include "gui/app/Windows.h"
+#include "gui/chart/TrendChartView.h"
+#include "gui/recording/ReadingTableModel.h"
+#include "platform/hid/SimulatedHidPlatform.h"
 
 #include <QApplication>
 #include <QTableView>

@@ -2,11 +2,11 @@
 // of the LCD and the dial, and a replayed report stream at a hundred times the
 // meter's pace. Runs on Qt's offscreen platform.
 #include "ReportStreams.h"
-#include "app/FrmTest.h"
-#include "app/Windows.h"
-#include "display/DialPanel.h"
-#include "display/VirtualLcd.h"
-#include "hid/SimulatedHidPlatform.h"
+#include "gui/app/FrmTest.h"
+#include "gui/app/Windows.h"
+#include "gui/display/DialPanel.h"
+#include "gui/display/VirtualLcd.h"
+#include "platform/hid/SimulatedHidPlatform.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // Table files of a million rows: save and open, text and XML, beside the time
 // `cp` takes to copy a file of the same size (the floor: reading and writing
 // the bytes, nothing else). Files go to $TMPDIR (default /tmp).
-#include "recording/TableFiles.h"
+#include "core/recording/TableFiles.h"
 
 #include <QDir>
 #include <QFile>

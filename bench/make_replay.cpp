@@ -2,8 +2,8 @@
 // standard output, in the form mx840-log --replay reads: each frame as the
 // cable sends it, four data-carrying reports and one empty report, plus a
 // "tick" line every nine frames (the meter sends about nine a second).
-#include "link/MeterFrame.h"
-#include "link/ReportText.h"
+#include "core/link/MeterFrame.h"
+#include "core/link/ReportText.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recording/TableFiles.h"
+#include "core/recording/TableFiles.h"
 
 #include <QBuffer>
 

@@ -1,7 +1,7 @@
-#include "HostPlatform.h"
+#include "platform/HostPlatform.h"
 
-#include "hid/LinuxHidPlatform.h"
-#include "sim/SimulatedMachine.h"
+#include "platform/hid/LinuxHidPlatform.h"
+#include "platform/sim/SimulatedMachine.h"
 
 std::unique_ptr<HostPlatform> HostPlatform::create(bool simulated, const QString &replayFile, QString *error)
 {

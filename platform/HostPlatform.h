@@ -1,6 +1,6 @@
 #pragma once
 
-#include "hid/HidPlatform.h"
+#include "core/hid/HidPlatform.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
 // Renders the main window in a few typical states to PNG files, for looking
 // at the screens and for the pictures in docs/. Usage: mx840-screens DIR
-#include "app/FrmTest.h"
-#include "app/Windows.h"
-#include "hid/SimulatedHidPlatform.h"
+#include "gui/app/FrmTest.h"
+#include "gui/app/Windows.h"
+#include "platform/hid/SimulatedHidPlatform.h"
 
 #include <QApplication>
 #include <QDir>

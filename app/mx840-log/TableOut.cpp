@@ -1,6 +1,6 @@
 #include "TableOut.h"
 
-#include "recording/TableFiles.h"
+#include "core/recording/TableFiles.h"
 
 #include <QFileInfo>
 

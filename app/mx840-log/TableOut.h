@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recording/ReadingTable.h"
+#include "core/recording/ReadingTable.h"
 
 #include <QString>
 

@@ -1,12 +1,12 @@
-#include "HostPlatform.h"
 #include "LogOptions.h"
 #include "TableOut.h"
-#include "app/MeterSession.h"
-#include "link/LinkControl.h"
-#include "link/ReplayFile.h"
-#include "locale/SystemLocale.h"
-#include "recording/TableFiles.h"
-#include "signals/TerminationSignals.h"
+#include "core/app/MeterSession.h"
+#include "core/link/LinkControl.h"
+#include "core/link/ReplayFile.h"
+#include "core/recording/TableFiles.h"
+#include "platform/HostPlatform.h"
+#include "platform/locale/SystemLocale.h"
+#include "platform/signals/TerminationSignals.h"
 
 #include <QCoreApplication>
 #include <QFile>

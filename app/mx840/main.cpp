@@ -1,7 +1,7 @@
-#include "HostPlatform.h"
-#include "app/FrmTest.h"
-#include "app/Windows.h"
-#include "signals/TerminationSignals.h"
+#include "gui/app/FrmTest.h"
+#include "gui/app/Windows.h"
+#include "platform/HostPlatform.h"
+#include "platform/signals/TerminationSignals.h"
 
 #include <QApplication>
 

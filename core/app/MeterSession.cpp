@@ -1,4 +1,4 @@
-#include "MeterSession.h"
+#include "core/app/MeterSession.h"
 
 MeterSession::MeterSession(const QString &sysDecimalSep) : SysDecimalSep(sysDecimalSep)
 {}

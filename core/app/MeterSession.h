@@ -1,13 +1,13 @@
 #pragma once
 
-#include "ModuleState.h"
-#include "chart/TrendChart.h"
-#include "display/ConnectionIndicator.h"
-#include "display/Dial.h"
-#include "display/MeterDisplay.h"
-#include "link/ReportReader.h"
-#include "recording/ReadingTable.h"
-#include "recording/RecordPolicy.h"
+#include "core/app/ModuleState.h"
+#include "core/chart/TrendChart.h"
+#include "core/display/ConnectionIndicator.h"
+#include "core/display/Dial.h"
+#include "core/display/MeterDisplay.h"
+#include "core/link/ReportReader.h"
+#include "core/recording/ReadingTable.h"
+#include "core/recording/RecordPolicy.h"
 
 #include <QString>
 

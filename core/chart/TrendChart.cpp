@@ -1,6 +1,6 @@
-#include "TrendChart.h"
+#include "core/chart/TrendChart.h"
 
-#include "app/ModuleState.h"
+#include "core/app/ModuleState.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "CurrentReading.h"
+#include "core/display/CurrentReading.h"
 
-#include "SegmentDecoder.h"
+#include "core/display/SegmentDecoder.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
-#include "Dial.h"
+#include "core/display/Dial.h"
 
-#include "app/ModuleState.h"
+#include "core/app/ModuleState.h"
 
 Dial::Dial(ModuleState &moduleState) : state(moduleState), dialGeometry(PanelSize.width(), PanelSize.height())
 {}

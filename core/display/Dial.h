@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DialGeometry.h"
+#include "core/display/DialGeometry.h"
 
 #include <QLine>
 #include <QSize>

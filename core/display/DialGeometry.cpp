@@ -1,4 +1,4 @@
-#include "DialGeometry.h"
+#include "core/display/DialGeometry.h"
 
 #include <array>
 #include <cmath>

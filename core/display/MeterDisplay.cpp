@@ -1,11 +1,11 @@
-#include "MeterDisplay.h"
+#include "core/display/MeterDisplay.h"
 
-#include "ConnectionIndicator.h"
-#include "CurrentReading.h"
-#include "SegmentDecoder.h"
-#include "app/ModuleState.h"
-#include "chart/TrendChart.h"
-#include "recording/RecordPolicy.h"
+#include "core/app/ModuleState.h"
+#include "core/chart/TrendChart.h"
+#include "core/display/ConnectionIndicator.h"
+#include "core/display/CurrentReading.h"
+#include "core/display/SegmentDecoder.h"
+#include "core/recording/RecordPolicy.h"
 
 namespace {
 

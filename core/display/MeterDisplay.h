@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Dial.h"
-#include "LcdState.h"
+#include "core/display/Dial.h"
+#include "core/display/LcdState.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "SegmentDecoder.h"
+#include "core/display/SegmentDecoder.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "HidControllerClass.h"
+#include "core/hid/HidControllerClass.h"
 
 #include <QtGlobal>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "HidCallback.h"
-#include "HidHandOff.h"
-#include "HidPlatform.h"
+#include "core/hid/HidCallback.h"
+#include "core/hid/HidHandOff.h"
+#include "core/hid/HidPlatform.h"
 
 #include <QList>
 #include <QObject>

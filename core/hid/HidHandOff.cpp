@@ -1,4 +1,4 @@
-#include "HidHandOff.h"
+#include "core/hid/HidHandOff.h"
 
 #include <chrono>
 

@@ -1,4 +1,4 @@
-#include "ReportDescriptor.h"
+#include "core/hid/ReportDescriptor.h"
 
 #include <QHash>
 #include <QList>

@@ -1,6 +1,6 @@
-#include "LinkControl.h"
+#include "core/link/LinkControl.h"
 
-#include "app/MeterSession.h"
+#include "core/app/MeterSession.h"
 
 #include <cerrno>
 

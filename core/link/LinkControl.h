@@ -1,6 +1,6 @@
 #pragma once
 
-#include "hid/HidControllerClass.h"
+#include "core/hid/HidControllerClass.h"
 
 #include <QList>
 #include <QString>

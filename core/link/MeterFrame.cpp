@@ -1,6 +1,6 @@
-#include "MeterFrame.h"
+#include "core/link/MeterFrame.h"
 
-#include "display/SegmentDecoder.h"
+#include "core/display/SegmentDecoder.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ReplayFile.h"
+#include "core/link/ReplayFile.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "ReportReader.h"
+#include "core/link/ReportReader.h"
 
-#include "ReportText.h"
-#include "app/ModuleState.h"
-#include "display/SegmentDecoder.h"
+#include "core/app/ModuleState.h"
+#include "core/display/SegmentDecoder.h"
+#include "core/link/ReportText.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "display/ConnectionIndicator.h"
+#include "core/display/ConnectionIndicator.h"
 
 #include <QByteArray>
 #include <QtGlobal>

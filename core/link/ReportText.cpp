@@ -1,4 +1,4 @@
-#include "ReportText.h"
+#include "core/link/ReportText.h"
 
 namespace {
 constexpr char kHexDigits[] = "0123456789ABCDEF";

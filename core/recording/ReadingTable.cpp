@@ -1,4 +1,4 @@
-#include "ReadingTable.h"
+#include "core/recording/ReadingTable.h"
 
 const QStringList &ReadingTable::FieldNames()
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TextKey.h"
+#include "core/recording/TextKey.h"
 
 #include <QHash>
 #include <QString>

@@ -1,9 +1,9 @@
-#include "RecordPolicy.h"
+#include "core/recording/RecordPolicy.h"
 
-#include "ReadingTable.h"
-#include "app/ModuleState.h"
-#include "chart/TrendChart.h"
-#include "display/CurrentReading.h"
+#include "core/app/ModuleState.h"
+#include "core/chart/TrendChart.h"
+#include "core/display/CurrentReading.h"
+#include "core/recording/ReadingTable.h"
 
 RecordPolicy::RecordPolicy(ModuleState &moduleState, ReadingTable &readingTable, TrendChart &trendChart,
                            const QString &decimalSeparator)

@@ -1,6 +1,6 @@
-#include "TableFiles.h"
+#include "core/recording/TableFiles.h"
 
-#include "XmlTagLimit.h"
+#include "core/recording/XmlTagLimit.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ReadingTable.h"
+#include "core/recording/ReadingTable.h"
 
 #include <QByteArray>
 #include <QSaveFile>

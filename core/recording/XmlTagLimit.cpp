@@ -1,4 +1,4 @@
-#include "XmlTagLimit.h"
+#include "core/recording/XmlTagLimit.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link/LinkControl.h"
-#include "recording/TableFiles.h"
+#include "core/link/LinkControl.h"
+#include "core/recording/TableFiles.h"
 
 class QWidget;
 

@@ -1,14 +1,14 @@
-#include "FrmTest.h"
+#include "gui/app/FrmTest.h"
 
-#include "chart/TrendChartView.h"
-#include "display/DialPanel.h"
-#include "display/VirtualLcd.h"
-#include "locale/SystemLocale.h"
-#include "recording/ReadingTableModel.h"
-#include "widgets/ButtonGlyphs.h"
-#include "widgets/CompactCheckBoxStyle.h"
-#include "widgets/Fonts.h"
-#include "widgets/Panel.h"
+#include "gui/chart/TrendChartView.h"
+#include "gui/display/DialPanel.h"
+#include "gui/display/VirtualLcd.h"
+#include "gui/recording/ReadingTableModel.h"
+#include "gui/widgets/ButtonGlyphs.h"
+#include "gui/widgets/CompactCheckBoxStyle.h"
+#include "gui/widgets/Fonts.h"
+#include "gui/widgets/Panel.h"
+#include "platform/locale/SystemLocale.h"
 
 #include <QAction>
 #include <QApplication>

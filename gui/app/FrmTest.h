@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Dialogs.h"
-#include "app/MeterSession.h"
-#include "hid/HidControllerClass.h"
-#include "link/LinkControl.h"
+#include "core/app/MeterSession.h"
+#include "core/hid/HidControllerClass.h"
+#include "core/link/LinkControl.h"
+#include "gui/app/Dialogs.h"
 
 #include <QMainWindow>
 #include <QString>

@@ -1,8 +1,8 @@
-#include "Windows.h"
+#include "gui/app/Windows.h"
 
-#include "app/FrmTest.h"
-#include "dialogs/AuxiliaryWindows.h"
-#include "reports/FrmPrint.h"
+#include "gui/app/FrmTest.h"
+#include "gui/dialogs/AuxiliaryWindows.h"
+#include "gui/reports/FrmPrint.h"
 
 Windows::Windows(HidPlatform &hidPlatform)
     : FrmTest(std::make_unique<TFrmTest>(hidPlatform))

@@ -1,7 +1,7 @@
-#include "TrendChartView.h"
+#include "gui/chart/TrendChartView.h"
 
-#include "chart/TrendChart.h"
-#include "widgets/Fonts.h"
+#include "core/chart/TrendChart.h"
+#include "gui/widgets/Fonts.h"
 
 #include <QAreaSeries>
 #include <QCheckBox>

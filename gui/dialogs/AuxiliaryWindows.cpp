@@ -1,4 +1,4 @@
-#include "AuxiliaryWindows.h"
+#include "gui/dialogs/AuxiliaryWindows.h"
 
 void setUpFixedDialog(QDialog *dialog, const char *objectName, const QString &caption, QSize clientSize)
 {

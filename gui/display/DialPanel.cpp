@@ -1,8 +1,8 @@
-#include "DialPanel.h"
+#include "gui/display/DialPanel.h"
 
-#include "Pictures.h"
-#include "display/DialGeometry.h"
-#include "widgets/Fonts.h"
+#include "core/display/DialGeometry.h"
+#include "gui/display/Pictures.h"
+#include "gui/widgets/Fonts.h"
 
 #include <QLabel>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "display/Dial.h"
+#include "core/display/Dial.h"
 
 #include <QFrame>
 #include <QImage>

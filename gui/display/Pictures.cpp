@@ -1,4 +1,4 @@
-#include "Pictures.h"
+#include "gui/display/Pictures.h"
 
 #include <QPainter>
 

@@ -1,6 +1,6 @@
-#include "SevenSegment.h"
+#include "gui/display/SevenSegment.h"
 
-#include "display/SegmentDecoder.h"
+#include "core/display/SegmentDecoder.h"
 
 #include <QPainter>
 #include <QPainterPath>

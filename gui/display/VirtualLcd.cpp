@@ -1,10 +1,10 @@
-#include "VirtualLcd.h"
+#include "gui/display/VirtualLcd.h"
 
-#include "LcdLayout.h"
-#include "Pictures.h"
-#include "SevenSegment.h"
-#include "display/LcdState.h"
-#include "widgets/Fonts.h"
+#include "core/display/LcdState.h"
+#include "gui/display/LcdLayout.h"
+#include "gui/display/Pictures.h"
+#include "gui/display/SevenSegment.h"
+#include "gui/widgets/Fonts.h"
 
 #include <QPainter>
 #include <QPainterPath>

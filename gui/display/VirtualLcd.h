@@ -1,6 +1,6 @@
 #pragma once
 
-#include "widgets/Panel.h"
+#include "gui/widgets/Panel.h"
 
 struct LcdState;
 

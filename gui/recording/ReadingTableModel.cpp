@@ -1,6 +1,6 @@
-#include "ReadingTableModel.h"
+#include "gui/recording/ReadingTableModel.h"
 
-#include "recording/ReadingTable.h"
+#include "core/recording/ReadingTable.h"
 
 #include <QFont>
 

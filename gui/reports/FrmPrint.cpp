@@ -1,6 +1,6 @@
-#include "FrmPrint.h"
+#include "gui/reports/FrmPrint.h"
 
-#include "dialogs/AuxiliaryWindows.h"
+#include "gui/dialogs/AuxiliaryWindows.h"
 
 TFrmprint::TFrmprint(QWidget *parent) : QDialog(parent)
 {

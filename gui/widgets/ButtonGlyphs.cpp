@@ -1,4 +1,4 @@
-#include "ButtonGlyphs.h"
+#include "gui/widgets/ButtonGlyphs.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,4 +1,4 @@
-#include "Panel.h"
+#include "gui/widgets/Panel.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "Libudev.h"
+#include "platform/hid/Libudev.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ModuleLoader.h"
+#include "platform/hid/ModuleLoader.h"
 
 #include <QByteArray>
 

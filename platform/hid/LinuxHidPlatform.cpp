@@ -1,6 +1,6 @@
-#include "LinuxHidPlatform.h"
+#include "platform/hid/LinuxHidPlatform.h"
 
-#include "hid/ReportDescriptor.h"
+#include "core/hid/ReportDescriptor.h"
 
 #include <QFile>
 #include <QSocketNotifier>

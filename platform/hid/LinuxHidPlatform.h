@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Libudev.h"
-#include "hid/HidPlatform.h"
+#include "core/hid/HidPlatform.h"
+#include "platform/hid/Libudev.h"
 
 #include <QHash>
 #include <QObject>

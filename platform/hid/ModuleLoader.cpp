@@ -1,4 +1,4 @@
-#include "ModuleLoader.h"
+#include "platform/hid/ModuleLoader.h"
 
 #include <dlfcn.h>
 

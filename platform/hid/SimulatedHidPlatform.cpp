@@ -1,4 +1,4 @@
-#include "SimulatedHidPlatform.h"
+#include "platform/hid/SimulatedHidPlatform.h"
 
 #include <cerrno>
 #include <chrono>

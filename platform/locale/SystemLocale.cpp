@@ -1,4 +1,4 @@
-#include "SystemLocale.h"
+#include "platform/locale/SystemLocale.h"
 
 #include <QFile>
 #include <QHash>

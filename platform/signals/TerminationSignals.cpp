@@ -1,4 +1,4 @@
-#include "TerminationSignals.h"
+#include "platform/signals/TerminationSignals.h"
 
 #include <QObject>
 #include <QSocketNotifier>

@@ -1,4 +1,4 @@
-#include "MeterScenario.h"
+#include "platform/sim/MeterScenario.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/MeterFrame.h"
+#include "core/link/MeterFrame.h"
 
 #include <QByteArray>
 

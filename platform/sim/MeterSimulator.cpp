@@ -1,7 +1,7 @@
-#include "MeterSimulator.h"
+#include "platform/sim/MeterSimulator.h"
 
-#include "hid/SimulatedHidPlatform.h"
-#include "link/ReplayFile.h"
+#include "core/link/ReplayFile.h"
+#include "platform/hid/SimulatedHidPlatform.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MeterScenario.h"
+#include "platform/sim/MeterScenario.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "SimulatedMachine.h"
+#include "platform/sim/SimulatedMachine.h"
 
 std::unique_ptr<SimulatedMachine> SimulatedMachine::create(const QString &replayFile, QString *error)
 {

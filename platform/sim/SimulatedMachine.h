@@ -1,7 +1,7 @@
 #pragma once
 
-#include "MeterSimulator.h"
-#include "hid/SimulatedHidPlatform.h"
+#include "platform/hid/SimulatedHidPlatform.h"
+#include "platform/sim/MeterSimulator.h"
 
 #include <QString>
 

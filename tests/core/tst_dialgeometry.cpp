@@ -1,4 +1,4 @@
-#include "display/DialGeometry.h"
+#include "core/display/DialGeometry.h"
 
 #include <QTest>
 

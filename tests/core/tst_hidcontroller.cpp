@@ -1,5 +1,5 @@
-#include "hid/HidControllerClass.h"
-#include "hid/SimulatedHidPlatform.h"
+#include "core/hid/HidControllerClass.h"
+#include "platform/hid/SimulatedHidPlatform.h"
 
 #include <QCoreApplication>
 #include <QTest>

@@ -1,7 +1,7 @@
-#include "app/MeterSession.h"
-#include "hid/SimulatedHidPlatform.h"
-#include "link/LinkControl.h"
-#include "link/MeterFrame.h"
+#include "core/app/MeterSession.h"
+#include "core/link/LinkControl.h"
+#include "core/link/MeterFrame.h"
+#include "platform/hid/SimulatedHidPlatform.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
-#include "app/MeterSession.h"
-#include "display/SegmentDecoder.h"
+#include "core/app/MeterSession.h"
+#include "core/display/SegmentDecoder.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "app/MeterSession.h"
+#include "core/app/MeterSession.h"
 
 #include <QTest>
 

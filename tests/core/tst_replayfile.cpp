@@ -1,4 +1,4 @@
-#include "link/ReplayFile.h"
+#include "core/link/ReplayFile.h"
 
 #include <QBuffer>
 #include <QFile>

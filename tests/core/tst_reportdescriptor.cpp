@@ -1,4 +1,4 @@
-#include "hid/ReportDescriptor.h"
+#include "core/hid/ReportDescriptor.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 #include "ReportStreams.h"
-#include "app/ModuleState.h"
-#include "link/ReportText.h"
+#include "core/app/ModuleState.h"
+#include "core/link/ReportText.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "display/SegmentDecoder.h"
+#include "core/display/SegmentDecoder.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "recording/TableFiles.h"
+#include "core/recording/TableFiles.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,11 +1,11 @@
 #include "ReportStreams.h"
-#include "app/FrmTest.h"
-#include "app/Windows.h"
-#include "display/DialPanel.h"
-#include "display/LcdLayout.h"
-#include "display/VirtualLcd.h"
-#include "hid/SimulatedHidPlatform.h"
-#include "widgets/Panel.h"
+#include "gui/app/FrmTest.h"
+#include "gui/app/Windows.h"
+#include "gui/display/DialPanel.h"
+#include "gui/display/LcdLayout.h"
+#include "gui/display/VirtualLcd.h"
+#include "gui/widgets/Panel.h"
+#include "platform/hid/SimulatedHidPlatform.h"
 
 #include <QAction>
 #include <QLabel>

@@ -1,12 +1,12 @@
 // The whole window on the simulated cable: CONNECT, frames from the simulated
 // meter on the LCD and the dial, DISCONNECT.
 #include "AnsweringDialogs.h"
-#include "app/FrmTest.h"
-#include "app/Windows.h"
-#include "display/DialPanel.h"
-#include "hid/SimulatedHidPlatform.h"
-#include "sim/MeterSimulator.h"
-#include "widgets/Panel.h"
+#include "gui/app/FrmTest.h"
+#include "gui/app/Windows.h"
+#include "gui/display/DialPanel.h"
+#include "gui/widgets/Panel.h"
+#include "platform/hid/SimulatedHidPlatform.h"
+#include "platform/sim/MeterSimulator.h"
 
 #include <QLabel>
 #include <QListWidget>

@@ -1,13 +1,13 @@
 #include "ReportStreams.h"
-#include "app/FrmTest.h"
-#include "app/Windows.h"
-#include "chart/TrendChartView.h"
-#include "dialogs/AuxiliaryWindows.h"
-#include "display/DialPanel.h"
-#include "display/VirtualLcd.h"
-#include "hid/SimulatedHidPlatform.h"
-#include "reports/FrmPrint.h"
-#include "widgets/Panel.h"
+#include "gui/app/FrmTest.h"
+#include "gui/app/Windows.h"
+#include "gui/chart/TrendChartView.h"
+#include "gui/dialogs/AuxiliaryWindows.h"
+#include "gui/display/DialPanel.h"
+#include "gui/display/VirtualLcd.h"
+#include "gui/reports/FrmPrint.h"
+#include "gui/widgets/Panel.h"
+#include "platform/hid/SimulatedHidPlatform.h"
 
 #include <QAction>
 #include <QApplication>

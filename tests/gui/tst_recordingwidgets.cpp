@@ -1,9 +1,9 @@
 #include "AnsweringDialogs.h"
-#include "app/FrmTest.h"
-#include "app/Windows.h"
-#include "chart/TrendChartView.h"
-#include "hid/SimulatedHidPlatform.h"
-#include "recording/ReadingTableModel.h"
+#include "gui/app/FrmTest.h"
+#include "gui/app/Windows.h"
+#include "gui/chart/TrendChartView.h"
+#include "gui/recording/ReadingTableModel.h"
+#include "platform/hid/SimulatedHidPlatform.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>

@@ -1,5 +1,5 @@
-#include "hid/Libudev.h"
-#include "hid/ModuleLoader.h"
+#include "platform/hid/Libudev.h"
+#include "platform/hid/ModuleLoader.h"
 
 #include <QTest>
 

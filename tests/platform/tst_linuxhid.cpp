@@ -3,9 +3,9 @@
 // glib names a member "signals", which Qt defines as a keyword: glib first.
 #include <umockdev.h>
 
-#include "hid/HidControllerClass.h"
-#include "hid/LinuxHidPlatform.h"
-#include "link/MeterFrame.h"
+#include "core/hid/HidControllerClass.h"
+#include "core/link/MeterFrame.h"
+#include "platform/hid/LinuxHidPlatform.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

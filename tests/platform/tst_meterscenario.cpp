@@ -1,6 +1,6 @@
-#include "display/SegmentDecoder.h"
-#include "link/MeterFrame.h"
-#include "sim/MeterScenario.h"
+#include "core/display/SegmentDecoder.h"
+#include "core/link/MeterFrame.h"
+#include "platform/sim/MeterScenario.h"
 
 #include <QTest>
 

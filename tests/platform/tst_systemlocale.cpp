@@ -1,4 +1,4 @@
-#include "locale/SystemLocale.h"
+#include "platform/locale/SystemLocale.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link/MeterFrame.h"
-#include "link/ReportReader.h"
+#include "core/link/MeterFrame.h"
+#include "core/link/ReportReader.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,6 +1,6 @@
 // Cost of the report path: Read618 collecting the cable's reports and
 // DecodeSegmentFrame turning each frame into its display text.
-#include "ReportStreams.h"
+#include "InputReportStreams.h"
 #include "core/app/ModuleState.h"
 #include "core/display/SegmentDecoder.h"
 
@@ -15,8 +15,8 @@ QList<QByteArray> realisticStream(int frames)
     QList<QByteArray> reports;
     for (int i = 0; i < frames; ++i) {
         const QByteArray digits = QByteArray::number(10000 + (i * 37) % 90000);
-        LcdImage lcd = ReportStreams::image(digits, 1 + i % 5, {1, quint8(i % 16), 0, 1});
-        reports += ReportStreams::reportsFor(lcd, quint8(i % 16));
+        LcdImage lcd = InputReportStreams::image(digits, 1 + i % 5, {1, quint8(i % 16), 0, 1});
+        reports += InputReportStreams::reportsFor(lcd, quint8(i % 16));
     }
     return reports;
 }
@@ -27,7 +27,7 @@ void BM_Read618AndDecode(benchmark::State &bench)
     const QList<QByteArray> reports = realisticStream(frames);
     ModuleState state;
     ConnectionIndicator indicator;
-    ReportReader reader(state, indicator);
+    InputReportReader reader(state, indicator);
     int shown = 0;
     for (auto _ : bench) {
         for (const QByteArray &report : reports) {

@@ -1,7 +1,7 @@
 // Cost of showing one frame on the main window: ShowData618 with the repaint
 // of the LCD and the dial, and a replayed report stream at a hundred times the
 // meter's pace. Runs on Qt's offscreen platform.
-#include "ReportStreams.h"
+#include "InputReportStreams.h"
 #include "gui/app/FrmTest.h"
 #include "gui/app/Windows.h"
 #include "gui/display/DialPanel.h"
@@ -68,7 +68,7 @@ void BM_ReportStreamThroughWindow(benchmark::State &bench)
     const int frames = 2000;
     for (int f = 0; f < frames; ++f) {
         const QByteArray digits = QByteArray::number(10000 + (f * 37) % 90000);
-        reports += ReportStreams::reportsFor(ReportStreams::image(digits, 1 + f % 5));
+        reports += InputReportStreams::reportsFor(InputReportStreams::image(digits, 1 + f % 5));
     }
     for (auto _ : bench) {
         for (const QByteArray &report : reports) {

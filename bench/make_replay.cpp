@@ -2,8 +2,8 @@
 // standard output, in the form mx840-log --replay reads: each frame as the
 // cable sends it, four data-carrying reports and one empty report, plus a
 // "tick" line every nine frames (the meter sends about nine a second).
+#include "core/link/InputReportText.h"
 #include "core/link/MeterFrame.h"
-#include "core/link/ReportText.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,7 +16,7 @@ int main(int argc, char *argv[])
         const LcdImage lcd = LcdImageOf(digits, int(4 - i % 4), "     ", 0, {1, quint8(i % 16), 0, 1});
         for (const QByteArray &report : SplitIntoReports(EncodeMeterFrame(lcd, quint8(i % 16)))) {
             const QByteArray line =
-                ReportText(0, reinterpret_cast<const quint8 *>(report.constData()), quint16(report.size()));
+                InputReportText(0, reinterpret_cast<const quint8 *>(report.constData()), quint16(report.size()));
             std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
             std::fputc('\n', stdout);
         }

@@ -3,13 +3,13 @@
 MeterSession::MeterSession(const QString &sysDecimalSep) : SysDecimalSep(sysDecimalSep)
 {}
 
-MeterSession::ReportOutcome MeterSession::Read618(quint8 ReportID, const quint8 *Data, quint16 Size)
+MeterSession::InputReportOutcome MeterSession::Read618(quint8 ReportID, const quint8 *Data, quint16 Size)
 {
     std::optional<QByteArray> text = reader.Read618(ReportID, Data, Size);
     if (!text)
         return {};
     displayText = std::move(*text);
-    ReportOutcome outcome{true, display.ShowData618(displayText, SysDecimalSep)};
+    InputReportOutcome outcome{true, display.ShowData618(displayText, SysDecimalSep)};
     display.FlashTimeEnabled = false;
     display.ShowDigits(true);
     return outcome;

@@ -5,7 +5,7 @@
 #include "core/display/ConnectionIndicator.h"
 #include "core/display/Dial.h"
 #include "core/display/MeterDisplay.h"
-#include "core/link/ReportReader.h"
+#include "core/link/InputReportReader.h"
 #include "core/recording/ReadingTable.h"
 #include "core/recording/RecordPolicy.h"
 
@@ -21,7 +21,7 @@ public:
     explicit MeterSession(const QString &sysDecimalSep = QString());
 
     // What one input report did on the display side.
-    struct ReportOutcome
+    struct InputReportOutcome
     {
         bool frameShown = false;
         std::optional<Dial::Stroke> needle; // the dial's strokes, when the needle moved
@@ -29,7 +29,7 @@ public:
 
     // The input-report handler in effect while connected: a completed,
     // well-formed frame is shown, and the digit flashing ends.
-    ReportOutcome Read618(quint8 ReportID, const quint8 *Data, quint16 Size);
+    InputReportOutcome Read618(quint8 ReportID, const quint8 *Data, quint16 Size);
     // The last display text shown by Read618.
     const QByteArray &lastDisplayText() const { return displayText; }
 
@@ -41,7 +41,7 @@ public:
     RecordPolicy recordPolicy{state, cds1, chart, SysDecimalSep};
     Dial dial{state};
     MeterDisplay display{state, indicator, dial, chart, recordPolicy};
-    ReportReader reader{state, indicator};
+    InputReportReader reader{state, indicator};
 
 private:
     QByteArray displayText;

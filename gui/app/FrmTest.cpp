@@ -420,7 +420,7 @@ void TFrmTest::centreOnDesktop()
 
 void TFrmTest::Read618(THidDevice *, quint8 ReportID, const quint8 *Data, quint16 Size)
 {
-    const MeterSession::ReportOutcome outcome = session.Read618(ReportID, Data, Size);
+    const MeterSession::InputReportOutcome outcome = session.Read618(ReportID, Data, Size);
     applyNeedle(outcome.needle);
     scheduleRefresh();
 }

@@ -1,4 +1,4 @@
-#include "ReportStreams.h"
+#include "InputReportStreams.h"
 #include "gui/app/FrmTest.h"
 #include "gui/app/Windows.h"
 #include "gui/display/DialPanel.h"
@@ -117,7 +117,7 @@ void TestDisplayWidgets::frameReachesEveryIndicator()
     QCOMPARE(frm().PBar2->maximum(), 60);
     QCOMPARE(frm().PBar2->value(), 20);
 
-    feed(frm(), ReportStreams::reportsFor(ReportStreams::image("01234", 3)));
+    feed(frm(), InputReportStreams::reportsFor(InputReportStreams::image("01234", 3)));
     frm().refreshNow();
     QCOMPARE(frm().session.state.ReadingText, frm().session.SysDecimalSep.isEmpty()
                                                   ? QStringLiteral("012.34")
@@ -129,13 +129,13 @@ void TestDisplayWidgets::frameReachesEveryIndicator()
     QVERIFY(!frm().KD->CONokN->isVisibleTo(frm().KD));
 
     // A data-carrying report alone shows the grey indicator again.
-    feed(frm(), {ReportStreams::reportsFor(ReportStreams::image("01234", 3)).first()});
+    feed(frm(), {InputReportStreams::reportsFor(InputReportStreams::image("01234", 3)).first()});
     frm().refreshNow();
     QVERIFY(frm().KD->CONokN->isVisibleTo(frm().KD));
     feed(frm(), {QByteArray()}); // closes (and drops) that short frame
 
     // Overload: a full bar.
-    feed(frm(), ReportStreams::reportsFor(ReportStreams::image("00L00", 0)));
+    feed(frm(), InputReportStreams::reportsFor(InputReportStreams::image("00L00", 0)));
     frm().refreshNow();
     QCOMPARE(frm().PBar2->maximum(), 100000);
     QCOMPARE(frm().PBar2->value(), 100000);
@@ -150,7 +150,7 @@ void TestDisplayWidgets::flashingFollowsTheCore()
     frm().FlashTimeTimer();
     QVERIFY(!frm().session.display.lcd.LabelA.visible);
 
-    feed(frm(), ReportStreams::reportsFor(ReportStreams::image("12345", 0)));
+    feed(frm(), InputReportStreams::reportsFor(InputReportStreams::image("12345", 0)));
     QVERIFY(!frm().FlashTime->isActive());
     QVERIFY(frm().session.display.lcd.LabelA.visible);
 }

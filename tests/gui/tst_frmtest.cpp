@@ -1,4 +1,4 @@
-#include "ReportStreams.h"
+#include "InputReportStreams.h"
 #include "gui/app/FrmTest.h"
 #include "gui/app/Windows.h"
 #include "gui/chart/TrendChartView.h"
@@ -247,7 +247,7 @@ void TestFrmTest::endingTheProgram()
 
 void TestFrmTest::reportsReachTheWindow()
 {
-    using namespace ReportStreams;
+    using namespace InputReportStreams;
     frm().FlashTime->start();
     for (const QByteArray &report : reportsFor(image("12345", 2)))
         frm().Read618(nullptr, 0, reinterpret_cast<const quint8 *>(report.constData()), quint16(report.size()));

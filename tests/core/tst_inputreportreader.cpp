@@ -1,11 +1,11 @@
-#include "ReportStreams.h"
+#include "InputReportStreams.h"
 #include "core/app/ModuleState.h"
-#include "core/link/ReportText.h"
+#include "core/link/InputReportText.h"
 
 #include <QRandomGenerator>
 #include <QTest>
 
-using namespace ReportStreams;
+using namespace InputReportStreams;
 
 namespace {
 
@@ -42,12 +42,12 @@ struct Fixture
 {
     ModuleState state;
     ConnectionIndicator indicator;
-    ReportReader reader{state, indicator};
+    InputReportReader reader{state, indicator};
 };
 
 } // namespace
 
-class TestReportReader : public QObject
+class TestInputReportReader : public QObject
 {
     Q_OBJECT
 
@@ -65,7 +65,7 @@ private slots:
     void endlessDataStaysOneFrame();
 };
 
-void TestReportReader::reportText_data()
+void TestInputReportReader::reportText_data()
 {
     QTest::addColumn<int>("reportId");
     QTest::addColumn<QByteArray>("data");
@@ -76,16 +76,17 @@ void TestReportReader::reportText_data()
     QTest::newRow("upper-case id") << 0xAB << bytes({0x0a}) << QByteArray("R AB  0A ");
 }
 
-void TestReportReader::reportText()
+void TestInputReportReader::reportText()
 {
     QFETCH(int, reportId);
     QFETCH(QByteArray, data);
     QFETCH(QByteArray, text);
-    QCOMPARE(ReportText(quint8(reportId), reinterpret_cast<const quint8 *>(data.constData()), quint16(data.size())),
-             text);
+    QCOMPARE(
+        InputReportText(quint8(reportId), reinterpret_cast<const quint8 *>(data.constData()), quint16(data.size())),
+        text);
 }
 
-void TestReportReader::frameIsShownWhenItCloses()
+void TestInputReportReader::frameIsShownWhenItCloses()
 {
     Fixture f;
     const QList<QByteArray> reports = cut(frameBytes(), {7, 7, 7, 6});
@@ -97,7 +98,7 @@ void TestReportReader::frameIsShownWhenItCloses()
     QCOMPARE(f.state.FrameNibbles.size(), 27);
 }
 
-void TestReportReader::streams_data()
+void TestInputReportReader::streams_data()
 {
     QTest::addColumn<QList<QByteArray>>("reports");
     QTest::addColumn<int>("reportId");
@@ -142,7 +143,7 @@ void TestReportReader::streams_data()
     QTest::newRow("never closed") << cut(frame, {7, 7, 7, 6}).mid(0, 4) << 0 << 0;
 }
 
-void TestReportReader::streams()
+void TestInputReportReader::streams()
 {
     QFETCH(QList<QByteArray>, reports);
     QFETCH(int, reportId);
@@ -154,7 +155,7 @@ void TestReportReader::streams()
         QCOMPARE(text, kExpectedDisplay);
 }
 
-void TestReportReader::reportCountFollowsReports_data()
+void TestInputReportReader::reportCountFollowsReports_data()
 {
     QTest::addColumn<QList<QByteArray>>("reports");
     QTest::addColumn<int>("reportCount");
@@ -166,7 +167,7 @@ void TestReportReader::reportCountFollowsReports_data()
         << QList<QByteArray>{bytes({0xF1, 0x33}), bytes({0xF0}), QByteArray(), bytes({0xF0})} << 2;
 }
 
-void TestReportReader::reportCountFollowsReports()
+void TestInputReportReader::reportCountFollowsReports()
 {
     QFETCH(QList<QByteArray>, reports);
     QFETCH(int, reportCount);
@@ -176,7 +177,7 @@ void TestReportReader::reportCountFollowsReports()
     QCOMPARE(f.state.ReportCount, reportCount);
 }
 
-void TestReportReader::indicatorFollowsReportsAndFrames()
+void TestInputReportReader::indicatorFollowsReportsAndFrames()
 {
     Fixture f;
     f.state.WatchdogTicks = 30;
@@ -189,7 +190,7 @@ void TestReportReader::indicatorFollowsReportsAndFrames()
     QVERIFY(f.state.FrameCollecting);
 }
 
-void TestReportReader::arbitraryReportsNeverShowAnything()
+void TestInputReportReader::arbitraryReportsNeverShowAnything()
 {
     // Random reports of 0 to 64 bytes: the odds of a well-formed frame are nil,
     // and nothing may crash or be shown.
@@ -209,7 +210,7 @@ void TestReportReader::arbitraryReportsNeverShowAnything()
 
 // Data that never closes its frame: the collector holds one frame's bytes, no
 // more, and the frame still shows once it is closed.
-void TestReportReader::endlessDataStaysOneFrame()
+void TestInputReportReader::endlessDataStaysOneFrame()
 {
     Fixture f;
     const QList<QByteArray> reports = cut(frameBytes(), {9, 9, 9});
@@ -220,7 +221,7 @@ void TestReportReader::endlessDataStaysOneFrame()
     QCOMPARE(feed(f.reader, {reports.last()}), QList<QByteArray>{kExpectedDisplay});
 }
 
-void TestReportReader::probeLogsButNeverDecodes()
+void TestInputReportReader::probeLogsButNeverDecodes()
 {
     Fixture f;
     f.state.WatchdogTicks = 12;
@@ -239,5 +240,5 @@ void TestReportReader::probeLogsButNeverDecodes()
     QVERIFY(!f.state.FrameCollecting);
 }
 
-QTEST_APPLESS_MAIN(TestReportReader)
-#include "tst_reportreader.moc"
+QTEST_APPLESS_MAIN(TestInputReportReader)
+#include "tst_inputreportreader.moc"

@@ -1,4 +1,4 @@
-#include "core/link/ReportText.h"
+#include "core/link/InputReportText.h"
 
 namespace {
 constexpr char kHexDigits[] = "0123456789ABCDEF";
@@ -10,7 +10,7 @@ void appendHexByte(QByteArray &out, quint8 byte)
     out.append(kHexDigits[byte & 0x0F]);
 }
 
-QByteArray ReportText(quint8 reportId, const quint8 *data, quint16 size)
+QByteArray InputReportText(quint8 reportId, const quint8 *data, quint16 size)
 {
     QByteArray text;
     text.reserve(6 + 3 * size);

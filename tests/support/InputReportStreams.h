@@ -1,14 +1,14 @@
 #pragma once
 
+#include "core/link/InputReportReader.h"
 #include "core/link/MeterFrame.h"
-#include "core/link/ReportReader.h"
 
 #include <QByteArray>
 #include <QList>
 
 // Helpers that build the cable's report streams for a display image and feed
 // them through a report handler.
-namespace ReportStreams {
+namespace InputReportStreams {
 
 // A plain image: main digits "12345" (left to right) with the point after the
 // given digit from the left (0 for none), small digits blank, flags as given.
@@ -23,7 +23,7 @@ inline QList<QByteArray> reportsFor(const LcdImage &lcd, quint8 highNibble = 0x3
 }
 
 // Feeds every report to Read618 and returns the display texts it passed on.
-inline QList<QByteArray> feed(ReportReader &reader, const QList<QByteArray> &reports, quint8 reportId = 0)
+inline QList<QByteArray> feed(InputReportReader &reader, const QList<QByteArray> &reports, quint8 reportId = 0)
 {
     QList<QByteArray> shown;
     for (const QByteArray &report : reports) {
@@ -34,4 +34,4 @@ inline QList<QByteArray> feed(ReportReader &reader, const QList<QByteArray> &rep
     return shown;
 }
 
-} // namespace ReportStreams
+} // namespace InputReportStreams

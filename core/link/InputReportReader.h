@@ -15,10 +15,10 @@ struct ModuleState;
 // that many meter bytes after the first byte; any other report closes the frame
 // being collected. A closed frame of at least 27 bytes whose bytes 26 and 27 have
 // the low digits D and A is decoded; anything else is dropped silently.
-class ReportReader
+class InputReportReader
 {
 public:
-    ReportReader(ModuleState &state, ConnectionIndicator &indicator);
+    InputReportReader(ModuleState &state, ConnectionIndicator &indicator);
 
     // The handler in effect while connected. Returns the display text of a frame
     // this report completed, if it was well formed.

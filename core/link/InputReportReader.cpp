@@ -1,8 +1,8 @@
-#include "core/link/ReportReader.h"
+#include "core/link/InputReportReader.h"
 
 #include "core/app/ModuleState.h"
 #include "core/display/SegmentDecoder.h"
-#include "core/link/ReportText.h"
+#include "core/link/InputReportText.h"
 
 namespace {
 
@@ -16,16 +16,16 @@ bool isDataCarrying(int countDigit)
 
 } // namespace
 
-ReportReader::ReportReader(ModuleState &moduleState, ConnectionIndicator &connectionIndicator)
+InputReportReader::InputReportReader(ModuleState &moduleState, ConnectionIndicator &connectionIndicator)
     : state(moduleState), indicator(connectionIndicator)
 {}
 
-int ReportReader::countDigit(const quint8 *data, quint16 size)
+int InputReportReader::countDigit(const quint8 *data, quint16 size)
 {
     return size == 0 ? -1 : (data[0] & 0x0F);
 }
 
-void ReportReader::collectMeterBytes(const quint8 *data, quint16 size, int count)
+void InputReportReader::collectMeterBytes(const quint8 *data, quint16 size, int count)
 {
     // Bytes the count names beyond the end of the report contribute nothing,
     // and bytes after a frame's 27th are never looked at: a stream of data
@@ -38,7 +38,7 @@ void ReportReader::collectMeterBytes(const quint8 *data, quint16 size, int count
 
 // Keeps the low digit of each of the first `nibbleCount` collected bytes and
 // returns the collector to idle.
-void ReportReader::closeFrame(int nibbleCount)
+void InputReportReader::closeFrame(int nibbleCount)
 {
     const int bytes = qMin(nibbleCount, int(state.FrameHex.size() / 2));
     state.FrameNibbles.resize(bytes);
@@ -48,7 +48,7 @@ void ReportReader::closeFrame(int nibbleCount)
     state.FrameCollecting = false;
 }
 
-std::optional<QByteArray> ReportReader::Read618(quint8, const quint8 *Data, quint16 Size)
+std::optional<QByteArray> InputReportReader::Read618(quint8, const quint8 *Data, quint16 Size)
 {
     const int count = countDigit(Data, Size);
     if (Size > 0)
@@ -73,7 +73,7 @@ std::optional<QByteArray> ReportReader::Read618(quint8, const quint8 *Data, quin
     return DecodeSegmentFrame(nibbles.mid(1, kFrameBytes - 1));
 }
 
-std::optional<QByteArray> ReportReader::ReadProbe(quint8 ReportID, const quint8 *Data, quint16 Size)
+std::optional<QByteArray> InputReportReader::ReadProbe(quint8 ReportID, const quint8 *Data, quint16 Size)
 {
     const int count = countDigit(Data, Size);
     if (Size > 0)
@@ -83,7 +83,7 @@ std::optional<QByteArray> ReportReader::ReadProbe(quint8 ReportID, const quint8 
         state.ReportCount = 0;
         state.FrameCollecting = true;
         collectMeterBytes(Data, Size, count);
-        return ReportText(ReportID, Data, Size);
+        return InputReportText(ReportID, Data, Size);
     }
     if (state.FrameCollecting)
         closeFrame(kProbeFrameBytes);

@@ -1,0 +1,198 @@
+#include "core/recording/TextTableLayout.h"
+
+// A text field of the tab-separated layout: without leading and trailing
+// blanks and control characters, and "NULL" when nothing is left. A field that
+// would not read back as one field (a blank, tab or line end inside, or a
+// leading quote) is quoted, with its quotes doubled; the meter's texts never are.
+QByteArray textFieldBytes(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin].unicode() <= 32)
+        ++begin;
+    while (end > begin && text[end - 1].unicode() <= 32)
+        --end;
+    if (begin == end)
+        return QByteArrayLiteral("NULL");
+    const QStringView field = QStringView(text).sliced(begin, end - begin);
+    const bool quoted =
+        field.front() == u'"' || std::any_of(field.begin(), field.end(), [](QChar c) { return c.unicode() <= 32; });
+    if (!quoted)
+        return field.toUtf8();
+    return '"' + field.toUtf8().replace('"', "\"\"") + '"';
+}
+
+QByteArray TableHeaderLine(const QStringList &titles)
+{
+    return titles.join(u'\t').toUtf8() + "\r\n";
+}
+
+QByteArray TableRowLine(const ReadingTable &table, qsizetype index)
+{
+    std::string line;
+    QByteArray field;
+    appendTextRow(line, table.rowIds(index), [&](quint32 id) {
+        field = textFieldBytes(table.textById(id));
+        return std::string_view(field.constData(), size_t(field.size()));
+    });
+    return QByteArray(line.data(), qsizetype(line.size()));
+}
+
+// UTF-8 as it stands (without a byte order mark); UTF-16 when the file starts
+// with its byte order mark.
+QByteArray TableLoad::TextParser::decode(QByteArrayView bytes)
+{
+    if (!sawBytes) {
+        sawBytes = true;
+        if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+            utf16.emplace(bytes.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
+                          QStringConverter::Flag::ConvertInitialBom);
+        else if (bytes.startsWith("\xEF\xBB\xBF"))
+            bytes = bytes.sliced(3);
+    }
+    if (!utf16)
+        return QByteArray::fromRawData(bytes.data(), bytes.size());
+    const QString decoded = (*utf16)(bytes);
+    return decoded.toUtf8();
+}
+
+void TableLoad::TextParser::startField()
+{
+    fields[size_t(fieldCount)].clear();
+    fieldLength[size_t(fieldCount)] = 0;
+    ++fieldCount;
+}
+
+void TableLoad::TextParser::addToField(const char *from, const char *to)
+{
+    const size_t i = size_t(fieldCount - 1);
+    const qsizetype room = KeptBytes - fieldLength[i];
+    if (room > 0)
+        fields[i].append(from, size_t(std::min<qsizetype>(room, to - from)));
+    fieldLength[i] += to - from;
+}
+
+bool TableLoad::TextParser::failLine(const QString &why)
+{
+    error = QStringLiteral("line %1: %2").arg(line).arg(why);
+    state = State::Failed;
+    return false;
+}
+
+bool TableLoad::TextParser::endLine()
+{
+    const int count = fieldCount;
+    fieldCount = 0;
+    if (count == 0)
+        return true;
+    ReadingTable::RowIds row{std::nullopt, 0, 0, 0, true};
+    if (!fields[0].empty()) {
+        const QByteArrayView no(fields[0].data(), qsizetype(fields[0].size()));
+        row.no = fieldLength[0] <= KeptBytes ? TableFields::wholeNumber(no) : std::nullopt;
+        if (!row.no)
+            return failLine(QStringLiteral("\"%1\" is not a whole number").arg(QString::fromUtf8(no)));
+    }
+    quint32 *ids[3] = {&row.time, &row.value, &row.unit};
+    for (int i = 1; i < count; ++i)
+        *ids[i - 1] = texts.idOf(i, QByteArrayView(fields[size_t(i)].data(), qsizetype(fields[size_t(i)].size())));
+    rows.appendIds(row);
+    return true;
+}
+
+// A character outside any field: a separator, a line end, or the start of the next field.
+bool TableLoad::TextParser::betweenFields(char c)
+{
+    const auto code = quint8(c);
+    if (code == 0)
+        return failLine(QStringLiteral("a NUL character; not a text file"));
+    if (c == '\r' || c == '\n') {
+        if (!endLine())
+            return false;
+        countLineEnd(c);
+        return true;
+    }
+    if (code <= 32)
+        return true;
+    if (fieldCount == 4)
+        return failLine(QStringLiteral("more than four fields"));
+    startField();
+    if (c == '"') {
+        state = State::Quoted;
+    } else {
+        addToField(&c, &c + 1);
+        state = State::Plain;
+    }
+    return true;
+}
+
+bool TableLoad::TextParser::feed(QByteArrayView bytes)
+{
+    if (state == State::Failed)
+        return false;
+    const QByteArray utf8 = decode(bytes);
+    const char *p = utf8.constData();
+    const char *const end = p + utf8.size();
+    while (p < end) {
+        const char *q = p;
+        if (*p != '\r' && *p != '\n')
+            afterCarriageReturn = false;
+        switch (state) {
+        case State::FirstLine:
+            while (q < end && *q != '\r' && *q != '\n' && *q != 0)
+                ++q;
+            if (q < end && *q == 0)
+                return failLine(QStringLiteral("a NUL character; not a text file"));
+            if (q < end) {
+                countLineEnd(*q);
+                state = State::BetweenFields;
+                ++q;
+            }
+            break;
+        case State::Plain:
+            while (q < end && quint8(*q) > 32)
+                ++q;
+            addToField(p, q);
+            if (q < end)
+                state = State::BetweenFields; // the separator is looked at there
+            break;
+        case State::Quoted: // runs to the matching quote, line ends included
+            while (q < end && *q != '"' && *q != '\r' && *q != '\n' && *q != 0)
+                ++q;
+            addToField(p, q);
+            if (q < end && *q == '"') {
+                state = State::QuoteInQuoted;
+                ++q;
+            } else if (q < end && *q != 0) {
+                countLineEnd(*q);
+                addToField(q, q + 1);
+                ++q;
+            } else if (q < end) {
+                state = State::BetweenFields; // the NUL is refused there
+            }
+            break;
+        case State::QuoteInQuoted:
+            if (*q == '"') { // a doubled quote stands for one
+                addToField(q, q + 1);
+                state = State::Quoted;
+                ++q;
+            } else {
+                state = State::BetweenFields; // the closing quote ended the field
+            }
+            break;
+        case State::BetweenFields:
+            if (!betweenFields(*q++))
+                return false;
+            break;
+        case State::Failed: return false;
+        }
+        p = q;
+    }
+    return true;
+}
+
+bool TableLoad::TextParser::finish()
+{
+    if (state == State::Failed)
+        return false;
+    return state == State::FirstLine || endLine();
+}

@@ -1,7 +1,7 @@
 // Cost of the report path: Read618 collecting the cable's reports and
 // DecodeSegmentFrame turning each frame into its display text.
 #include "InputReportStreams.h"
-#include "core/app/ModuleState.h"
+#include "core/common/ModuleState.h"
 #include "core/display/SegmentDecoder.h"
 
 #include <benchmark/benchmark.h>

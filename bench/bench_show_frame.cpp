@@ -51,7 +51,7 @@ void BM_ShowData618CoreOnly(benchmark::State &bench)
     const QList<QByteArray> texts = displayTexts(256);
     int i = 0;
     for (auto _ : bench)
-        benchmark::DoNotOptimize(session.display.ShowData618(texts[i++ % texts.size()], session.SysDecimalSep));
+        benchmark::DoNotOptimize(session.ShowData618(texts[i++ % texts.size()]));
 }
 
 // Reports delivered as fast as the window takes them, the event loop running

@@ -284,7 +284,8 @@ int live(const LogOptions &options)
     ConsoleMessages messages;
     LineOutput output;
     FramePrinter printer{session, output, options, out.get()};
-    LinkControl link(session, HidCtl, messages, THidDataEvent(&printer, &FramePrinter::Read618), THidDataEvent());
+    LinkControl link(session.state, session.display, session.indicator, HidCtl, messages,
+                     THidDataEvent(&printer, &FramePrinter::Read618), THidDataEvent());
     link.wireEvents();
     link.Panel2Click();
     if (!link.USBConDown) {

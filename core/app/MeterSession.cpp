@@ -9,8 +9,22 @@ MeterSession::InputReportOutcome MeterSession::Read618(quint8 ReportID, const qu
     if (!text)
         return {};
     displayText = std::move(*text);
-    InputReportOutcome outcome{true, display.ShowData618(displayText, SysDecimalSep)};
+    InputReportOutcome outcome{true, ShowData618(displayText)};
     display.FlashTimeEnabled = false;
     display.ShowDigits(true);
     return outcome;
+}
+
+std::optional<Dial::Stroke> MeterSession::ShowData618(const QByteArray &text)
+{
+    const std::optional<Dial::Stroke> needle = display.ShowData618(text, SysDecimalSep);
+    if (!needle)
+        return needle;
+    chart.setLeftAxisRange(0, display.range.ChartAxisMaximum);
+    if (!display.holdFlag)
+        recordPolicy.INDataToTable(1);
+    if (state.ReadingUnit != state.PreviousUnit)
+        chart.BtNewClick();
+    state.PreviousUnit = state.ReadingUnit;
+    return needle;
 }

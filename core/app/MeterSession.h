@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/app/ModuleState.h"
 #include "core/chart/TrendChart.h"
+#include "core/common/ModuleState.h"
 #include "core/display/ConnectionIndicator.h"
 #include "core/display/Dial.h"
 #include "core/display/MeterDisplay.h"
@@ -30,6 +30,11 @@ public:
     // The input-report handler in effect while connected: a completed,
     // well-formed frame is shown, and the digit flashing ends.
     InputReportOutcome Read618(quint8 ReportID, const quint8 *Data, quint16 Size);
+    // Shows one display text, and what it means beyond the display: the
+    // chart's left axis, a row for the record policy unless HOLD is lit, and
+    // a new chart when the unit changed. The needle's strokes, or nothing for
+    // an incomplete text.
+    std::optional<Dial::Stroke> ShowData618(const QByteArray &displayText);
     // The last display text shown by Read618.
     const QByteArray &lastDisplayText() const { return displayText; }
 
@@ -40,7 +45,7 @@ public:
     ReadingTable cds1;
     RecordPolicy recordPolicy{state, cds1, chart, SysDecimalSep};
     Dial dial{state};
-    MeterDisplay display{state, indicator, dial, chart, recordPolicy};
+    MeterDisplay display{state, indicator, dial};
     InputReportReader reader{state, indicator};
 
 private:

@@ -1,6 +1,6 @@
 #include "core/chart/TrendChart.h"
 
-#include "core/app/ModuleState.h"
+#include "core/common/ModuleState.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "core/display/Dial.h"
 
-#include "core/app/ModuleState.h"
+#include "core/common/ModuleState.h"
 
 Dial::Dial(ModuleState &moduleState) : state(moduleState), dialGeometry(PanelSize.width(), PanelSize.height())
 {}

@@ -1,11 +1,9 @@
 #include "core/display/MeterDisplay.h"
 
-#include "core/app/ModuleState.h"
-#include "core/chart/TrendChart.h"
+#include "core/common/ModuleState.h"
 #include "core/display/ConnectionIndicator.h"
 #include "core/display/CurrentReading.h"
 #include "core/display/SegmentDecoder.h"
-#include "core/recording/RecordPolicy.h"
 
 namespace {
 
@@ -49,9 +47,8 @@ int flagDigit(const QByteArray &text, int position)
 
 } // namespace
 
-MeterDisplay::MeterDisplay(ModuleState &moduleState, ConnectionIndicator &connectionIndicator, Dial &theDial,
-                           TrendChart &trendChart, RecordPolicy &policy)
-    : state(moduleState), indicator(connectionIndicator), dial(theDial), chart(trendChart), recordPolicy(policy)
+MeterDisplay::MeterDisplay(ModuleState &moduleState, ConnectionIndicator &connectionIndicator, Dial &theDial)
+    : state(moduleState), indicator(connectionIndicator), dial(theDial)
 {}
 
 std::optional<Dial::Stroke> MeterDisplay::ShowData618(const QByteArray &displayText, const QString &sysDecimalSep)
@@ -68,14 +65,7 @@ std::optional<Dial::Stroke> MeterDisplay::ShowData618(const QByteArray &displayT
     const QStringList digitTexts = showDigitTexts(displayText);
     showFlags(displayText);
     showDecimalPoint(at(displayText, 6));
-    const Dial::Stroke needle = showReading(digitTexts, at(displayText, 6), ReadingSeparator(sysDecimalSep));
-
-    if (!holdFlag)
-        recordPolicy.INDataToTable(1);
-    if (state.ReadingUnit != state.PreviousUnit)
-        chart.BtNewClick();
-    state.PreviousUnit = state.ReadingUnit;
-    return needle;
+    return showReading(digitTexts, at(displayText, 6), ReadingSeparator(sysDecimalSep));
 }
 
 // Sets the digits of both displays and returns the main digits' texts, left to right.
@@ -181,9 +171,15 @@ Dial::Stroke MeterDisplay::showReading(const QStringList &digitTexts, char point
     const int needleValue = overload ? 10 * state.DialScale : NeedleValueOf(state.ReadingText, separator, band.factor);
     const Dial::Stroke stroke = dial.KDrun(needleValue);
 
-    chart.setLeftAxisRange(0, magnitude > 10000 ? 100000 : 10000);
+    range.ChartAxisMaximum = magnitude > 10000 ? 100000 : 10000;
     range.PBar2Position = overload ? kOverloadBarPosition : qMax(magnitude, 1);
     return stroke;
+}
+
+void MeterDisplay::hideSmallPoints()
+{
+    lcd.T_Point2.visible = false;
+    lcd.T_Point5.visible = false;
 }
 
 void MeterDisplay::DispInit(int mode)

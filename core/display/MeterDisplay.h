@@ -9,8 +9,6 @@
 #include <optional>
 
 class ConnectionIndicator;
-class RecordPolicy;
-class TrendChart;
 struct ModuleState;
 
 // The range shown under the LCD and on the dial: the multiplier label Labrate
@@ -20,23 +18,26 @@ struct RangeIndicators
     QString Labrate = QStringLiteral("x 0.1");
     int PBar2Maximum = 60;
     int PBar2Position = 20;
+    int ChartAxisMaximum = 10000; // the chart's left axis follows the reading's range
 };
 
 // Shows decoded display texts: the virtual LCD, the current reading with its
-// range, the dial's needle, the chart's left axis, and the hand-over to the
-// record policy.
+// range and the dial's needle. What a shown reading means for the table and
+// the chart is the session's business.
 class MeterDisplay
 {
 public:
-    MeterDisplay(ModuleState &state, ConnectionIndicator &indicator, Dial &dial, TrendChart &chart,
-                 RecordPolicy &recordPolicy);
+    MeterDisplay(ModuleState &state, ConnectionIndicator &indicator, Dial &dial);
 
-    // Shows one display text. Returns the needle's strokes when it moved.
+    // Shows one display text. Returns the needle's strokes for a complete
+    // text (nothing for one that is not).
     std::optional<Dial::Stroke> ShowData618(const QByteArray &displayText, const QString &sysDecimalSep);
     // Mode 0 hides the annunciators; other modes do nothing.
     void DispInit(int mode);
     void ShowDigits(bool show);
     void FlashTimeTimer();
+    // Clear All hides the small display's two points.
+    void hideSmallPoints();
 
     LcdState lcd;
     RangeIndicators range;
@@ -53,6 +54,4 @@ private:
     ModuleState &state;
     ConnectionIndicator &indicator;
     Dial &dial;
-    TrendChart &chart;
-    RecordPolicy &recordPolicy;
 };

@@ -1,6 +1,6 @@
 #include "core/link/InputReportReader.h"
 
-#include "core/app/ModuleState.h"
+#include "core/common/ModuleState.h"
 #include "core/display/SegmentDecoder.h"
 #include "core/link/InputReportText.h"
 

@@ -1,6 +1,8 @@
 #include "core/link/LinkControl.h"
 
-#include "core/app/MeterSession.h"
+#include "core/common/ModuleState.h"
+#include "core/display/ConnectionIndicator.h"
+#include "core/display/MeterDisplay.h"
 
 #include <cerrno>
 
@@ -30,9 +32,12 @@ const QString LinkControl::PermissionMessage = QStringLiteral(
     "Install the udev rule 70-mx840-cable.rules that comes with the program (see its README) into "
     "/etc/udev/rules.d, then unplug the cable and plug it in again.");
 
-LinkControl::LinkControl(MeterSession &meterSession, THidDeviceController &controller, LinkMessages &linkMessages,
-                         THidDataEvent read618, THidDataEvent readProbe)
-    : session(meterSession)
+LinkControl::LinkControl(ModuleState &moduleState, MeterDisplay &meterDisplay, ConnectionIndicator &connectionIndicator,
+                         THidDeviceController &controller, LinkMessages &linkMessages, THidDataEvent read618,
+                         THidDataEvent readProbe)
+    : state(moduleState)
+    , display(meterDisplay)
+    , indicator(connectionIndicator)
     , HidCtl(controller)
     , messages(linkMessages)
     , Read618(std::move(read618))
@@ -126,7 +131,7 @@ void LinkControl::USBConClick()
     cableLost = false;
     ReadBtnClick();
     SetFeatureClick();
-    session.state.ReportCount = 0;
+    state.ReportCount = 0;
     if (!takeSelectedDevice())
         return;
     const std::shared_ptr<THidDevice> device = CurrentDevice.lock();
@@ -143,35 +148,48 @@ void LinkControl::USBConClick()
 
 void LinkControl::Panel2Click()
 {
-    session.display.lcd.rsUSB.visible = false;
-    const bool usb = session.state.PortSelection > 4;
-    if (Panel2Caption == QStringLiteral("CONNECT")) {
+    display.lcd.rsUSB.visible = false;
+    const bool usb = state.PortSelection > 4;
+    if (!connected) {
         if (usb) {
             USBConClick();
-            if (USBConDown)
-                Panel2Caption = QStringLiteral("DISCONNECT");
+            connected = USBConDown;
         } else {
             // No serial port is opened, so switching cannot fail here.
-            Panel2Caption = QStringLiteral("DISCONNECT");
+            connected = true;
         }
         ComsetEnabled = false;
         return;
     }
-    Panel2Caption = QStringLiteral("CONNECT");
+    connected = false;
     ComsetEnabled = true;
-    if (session.state.PortSelection == 5)
+    if (state.PortSelection == 5)
         USBConClick();
+}
+
+QString LinkControl::Panel2Caption() const
+{
+    return connected ? QStringLiteral("DISCONNECT") : QStringLiteral("CONNECT");
+}
+
+// The port after the selected one, as Panel1 steps through them: COM1 to COM4,
+// USB, COM1 again. Not while connected.
+std::optional<int> LinkControl::nextPortSelection() const
+{
+    if (connected || state.PortSelection < 1 || state.PortSelection > 5)
+        return std::nullopt;
+    return state.PortSelection % 5 + 1;
 }
 
 void LinkControl::ConTimerTimer()
 {
-    ModuleState &s = session.state;
+    ModuleState &s = state;
     if (s.WatchdogTicks != kAlarmTicks) {
         ++s.WatchdogTicks;
         return;
     }
     if (s.ReportCount < kGiveUpReports)
-        session.display.FlashTimeEnabled = true;
+        display.FlashTimeEnabled = true;
     else
         giveUp();
     ++s.ReportCount;
@@ -181,18 +199,17 @@ void LinkControl::ConTimerTimer()
 // modal and the watchdog goes on ticking while it is open.
 void LinkControl::giveUp()
 {
-    ModuleState &s = session.state;
+    ModuleState &s = state;
     s.ReportCount = 0;
     USBConDown = false;
     if (const std::shared_ptr<THidDevice> device = CurrentDevice.lock())
         device->setOnData({});
     messages.information(MeterNotReadyMessage);
-    session.display.ShowDigits(true);
-    if (Panel2Caption == QStringLiteral("DISCONNECT"))
-        Panel2Caption = QStringLiteral("CONNECT");
-    session.display.FlashTimeEnabled = false;
+    display.ShowDigits(true);
+    connected = false;
+    display.FlashTimeEnabled = false;
     s.WatchdogTicks = kAlarmTicks + 1;
-    session.indicator.showCONokN();
+    indicator.showCONokN();
 }
 
 // The cable the link is reading with Read618, while it is still plugged in.
@@ -258,7 +275,7 @@ bool LinkControl::resumeReading()
     if (!USBConDown)
         return false;
     SetFeatureClick();
-    session.state.ReportCount = 0;
+    state.ReportCount = 0;
     const std::shared_ptr<THidDevice> device = CurrentDevice.lock();
     if (!device || !device->ReadWriteAccess)
         return false;

@@ -9,8 +9,11 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
-class MeterSession;
+class ConnectionIndicator;
+class MeterDisplay;
+struct ModuleState;
 
 // The modal boxes the link shows the user.
 class LinkMessages
@@ -47,8 +50,8 @@ public:
     static const QString PermissionMessage;
 
     // `read618` and `readProbe` are the input-report handlers the link installs.
-    LinkControl(MeterSession &session, THidDeviceController &HidCtl, LinkMessages &messages, THidDataEvent read618,
-                THidDataEvent readProbe);
+    LinkControl(ModuleState &state, MeterDisplay &display, ConnectionIndicator &indicator, THidDeviceController &HidCtl,
+                LinkMessages &messages, THidDataEvent read618, THidDataEvent readProbe);
     ~LinkControl();
     LinkControl(const LinkControl &) = delete;
     LinkControl &operator=(const LinkControl &) = delete;
@@ -83,7 +86,12 @@ public:
     // The hidden controls
     bool USBConDown = false;  // the connected flag
     bool ReadBtnDown = false; // never stays down
-    QString Panel2Caption = QStringLiteral("CONNECT");
+    // The user's connection as Panel2 shows it: "DISCONNECT" while on. It
+    // stays on after the cable has gone, until the user or the watchdog ends it.
+    bool connected = false;
+    QString Panel2Caption() const;
+    // The port Panel1 steps to from the selected one; none while connected.
+    std::optional<int> nextPortSelection() const;
     bool ComsetEnabled = true;
     QList<DevListEntry> DevListBox;
     int DevListSelected = -1;
@@ -101,7 +109,9 @@ private:
     void selectCable();
     void reportCable(bool cableGone);
 
-    MeterSession &session;
+    ModuleState &state;
+    MeterDisplay &display;
+    ConnectionIndicator &indicator;
     THidDeviceController &HidCtl;
     LinkMessages &messages;
     THidDataEvent Read618;

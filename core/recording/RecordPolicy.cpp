@@ -1,7 +1,8 @@
 #include "core/recording/RecordPolicy.h"
 
-#include "core/app/ModuleState.h"
 #include "core/chart/TrendChart.h"
+#include "core/common/Messages.h"
+#include "core/common/ModuleState.h"
 #include "core/display/CurrentReading.h"
 #include "core/recording/ReadingTable.h"
 
@@ -25,7 +26,7 @@ QString RecordPolicy::RecordSITimeChange()
         state.SampleCountdown = *value;
         return {};
     }
-    return QStringLiteral("'%1' is not a valid integer value").arg(settings.RecordSITime);
+    return Messages::NotAnInteger(settings.RecordSITime);
 }
 
 void RecordPolicy::SampInterTimeTimer()

@@ -92,7 +92,8 @@ TFrmTest::TFrmTest(HidPlatform &hidPlatform, QWidget *parent) : QMainWindow(pare
     // Loading the components: the controller scans, then its events are
     // wired, which fills the device list and picks the cable.
     HidCtl = std::make_unique<THidDeviceController>(hidPlatform, this);
-    link = std::make_unique<LinkControl>(session, *HidCtl, linkBoxes, THidDataEvent(this, &TFrmTest::Read618),
+    link = std::make_unique<LinkControl>(session.state, session.display, session.indicator, *HidCtl, linkBoxes,
+                                         THidDataEvent(this, &TFrmTest::Read618),
                                          THidDataEvent(this, &TFrmTest::ReadProbe));
     link->wireEvents();
 
@@ -435,7 +436,7 @@ void TFrmTest::ReadProbe(THidDevice *, quint8 ReportID, const quint8 *Data, quin
 
 void TFrmTest::ShowData618(const QByteArray &displayText)
 {
-    applyNeedle(session.display.ShowData618(displayText, session.SysDecimalSep));
+    applyNeedle(session.ShowData618(displayText));
     scheduleRefresh();
 }
 
@@ -509,7 +510,7 @@ void TFrmTest::ConTimerTimer()
 // caption of Panel2, the ComSet menu and the LCD's state follow them).
 void TFrmTest::refreshLinkControls()
 {
-    Panel2->setCaption(link->Panel2Caption);
+    Panel2->setCaption(link->Panel2Caption());
     Panel2->setCaptionColor(Qt::black);
     Comset->setEnabled(link->ComsetEnabled);
     USBCon->setChecked(link->USBConDown);
@@ -597,8 +598,7 @@ void TFrmTest::deleteSelectedRecord()
 
 void TFrmTest::ClearRClick()
 {
-    session.display.lcd.T_Point2.visible = false;
-    session.display.lcd.T_Point5.visible = false;
+    session.display.hideSmallPoints();
     Panel9->update();
     dialogs->information(QStringLiteral(" Warning:all Records will be deleted! "));
     session.recordPolicy.ClearAll();
@@ -810,16 +810,8 @@ void TFrmTest::Panel3Click()
 // Steps the port selection on by clicking the next port's item, while not connected.
 void TFrmTest::Panel1Click()
 {
-    if (Panel2->caption() != QStringLiteral("CONNECT"))
-        return;
-    switch (session.state.PortSelection) {
-    case 1: COMItems[1]->trigger(); break;
-    case 2: COMItems[2]->trigger(); break;
-    case 3: COMItems[3]->trigger(); break;
-    case 4: USB->trigger(); break;
-    case 5: COMItems[0]->trigger(); break;
-    default: break;
-    }
+    if (const std::optional<int> next = link->nextPortSelection())
+        (*next == 5 ? USB : COMItems[size_t(*next - 1)])->trigger();
 }
 
 void TFrmTest::closeEvent(QCloseEvent *event)

@@ -1,5 +1,5 @@
 #include "InputReportStreams.h"
-#include "core/app/ModuleState.h"
+#include "core/common/ModuleState.h"
 #include "core/link/InputReportText.h"
 
 #include <QRandomGenerator>

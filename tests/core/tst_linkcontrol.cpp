@@ -58,7 +58,8 @@ struct Fixture
         window.session = &session;
         session.state.PortSelection = 5;
         HidCtl = std::make_unique<THidDeviceController>(platform);
-        link = std::make_unique<LinkControl>(session, *HidCtl, boxes, THidDataEvent(&window, &Window::Read618),
+        link = std::make_unique<LinkControl>(session.state, session.display, session.indicator, *HidCtl, boxes,
+                                             THidDataEvent(&window, &Window::Read618),
                                              THidDataEvent(&window, &Window::ReadProbe));
         link->wireEvents();
         return *link;
@@ -155,7 +156,7 @@ void TestLinkControl::connectConfiguresTheCableAndReads()
     link.Panel2Click();
     QCOMPARE(f.platform.featureReports(kCable), QList<QByteArray>{QByteArray::fromHex("00600900000300000000")});
     QCOMPARE(link.HistoryListBox.last(), QStringLiteral("00 60 09 00 00 03 00 00 00 00 "));
-    QCOMPARE(link.Panel2Caption, QStringLiteral("DISCONNECT"));
+    QCOMPARE(link.Panel2Caption(), QStringLiteral("DISCONNECT"));
     QVERIFY(link.USBConDown);
     QVERIFY(!link.ComsetEnabled);
     QCOMPARE(f.session.state.ReportCount, 0);
@@ -167,7 +168,7 @@ void TestLinkControl::connectConfiguresTheCableAndReads()
     QCOMPARE(f.session.state.ReadingText, QStringLiteral("012.34"));
 
     link.Panel2Click(); // disconnect writes the feature report again
-    QCOMPARE(link.Panel2Caption, QStringLiteral("CONNECT"));
+    QCOMPARE(link.Panel2Caption(), QStringLiteral("CONNECT"));
     QVERIFY(!link.USBConDown);
     QVERIFY(link.ComsetEnabled);
     QCOMPARE(f.platform.featureReports(kCable).size(), 2);
@@ -180,7 +181,7 @@ void TestLinkControl::connectWithoutACable()
     LinkControl &link = f.load();
     link.Panel2Click();
     QCOMPARE(f.boxes.shown, QStringList{LinkControl::NotConnectedMessage});
-    QCOMPARE(link.Panel2Caption, QStringLiteral("CONNECT"));
+    QCOMPARE(link.Panel2Caption(), QStringLiteral("CONNECT"));
     QVERIFY(!link.USBConDown);
     QVERIFY(!link.ComsetEnabled); // disabled all the same
 }
@@ -194,7 +195,7 @@ void TestLinkControl::connectWithoutPermission()
     QCOMPARE(link.DevListSelected, 1); // listed by name all the same
     link.Panel2Click();
     QCOMPARE(f.boxes.shown, QStringList{LinkControl::PermissionMessage});
-    QCOMPARE(link.Panel2Caption, QStringLiteral("CONNECT"));
+    QCOMPARE(link.Panel2Caption(), QStringLiteral("CONNECT"));
     QVERIFY(f.platform.featureReports(kCable).isEmpty());
 }
 
@@ -204,10 +205,10 @@ void TestLinkControl::comPortsOpenNothing()
     LinkControl &link = f.load();
     f.session.state.PortSelection = 3;
     link.Panel2Click();
-    QCOMPARE(link.Panel2Caption, QStringLiteral("DISCONNECT"));
+    QCOMPARE(link.Panel2Caption(), QStringLiteral("DISCONNECT"));
     QVERIFY(!link.ComsetEnabled);
     link.Panel2Click();
-    QCOMPARE(link.Panel2Caption, QStringLiteral("CONNECT"));
+    QCOMPARE(link.Panel2Caption(), QStringLiteral("CONNECT"));
     QVERIFY(link.ComsetEnabled);
     QVERIFY(f.platform.featureReports(kCable).isEmpty());
     QVERIFY(f.boxes.shown.isEmpty());
@@ -267,7 +268,7 @@ void TestLinkControl::watchdogGivesUpWithItsMessageModal()
     QCOMPARE(f.session.state.WatchdogTicks, 31);
     QCOMPARE(f.session.state.ReportCount, 1 + 3);
     QVERIFY(!f.session.display.FlashTimeEnabled);
-    QCOMPARE(link.Panel2Caption, QStringLiteral("CONNECT"));
+    QCOMPARE(link.Panel2Caption(), QStringLiteral("CONNECT"));
     QVERIFY(!link.USBConDown);
     QVERIFY(!cable->ReadThread());
     QVERIFY(f.session.indicator.CONokNVisible());
@@ -287,7 +288,7 @@ void TestLinkControl::unplugWhileConnected()
     f.platform.unplug(kCable);
     f.platform.notifyChange();
     // Still "DISCONNECT" with USBCon down, and no handler on any device.
-    QCOMPARE(link.Panel2Caption, QStringLiteral("DISCONNECT"));
+    QCOMPARE(link.Panel2Caption(), QStringLiteral("DISCONNECT"));
     QVERIFY(link.USBConDown);
     QCOMPARE(link.DevListSelected, -1);
     QCOMPARE(link.DevListBox.size(), 1);
@@ -302,7 +303,7 @@ void TestLinkControl::unplugWhileConnected()
     f.platform.notifyChange();
     QCOMPARE(link.DevListSelected, 1);
     link.Panel2Click();
-    QCOMPARE(link.Panel2Caption, QStringLiteral("DISCONNECT"));
+    QCOMPARE(link.Panel2Caption(), QStringLiteral("DISCONNECT"));
     QVERIFY(link.DevListBox[1].device->ReadThread());
 }
 
@@ -363,7 +364,7 @@ void TestLinkControl::cableLostAndBackAreReported()
     QCOMPARE(f.platform.featureReports(kCable).size(), 1); // the new cable is configured
     f.sendFrame();
     QTRY_COMPARE(f.window.frames, 1);
-    QCOMPARE(link.Panel2Caption, QStringLiteral("DISCONNECT"));
+    QCOMPARE(link.Panel2Caption(), QStringLiteral("DISCONNECT"));
 
     // Gone and back between two looks: both said at once.
     f.platform.unplug(kCable);

@@ -145,7 +145,7 @@ void TestMeterDisplay::showsDisplayTexts()
     QFETCH(QString, small);
     QFETCH(QString, lit);
     MeterSession s;
-    QVERIFY(s.display.ShowData618(text, QStringLiteral(".")));
+    QVERIFY(s.ShowData618(text));
     QCOMPARE(mainDisplay(s.display.lcd), main);
     QCOMPARE(smallDisplay(s.display.lcd), small);
     QCOMPARE(annunciators(s.display.lcd), lit);
@@ -155,10 +155,10 @@ void TestMeterDisplay::showsDisplayTexts()
 void TestMeterDisplay::mainOverloadKeepsTheSmallDigits()
 {
     MeterSession s;
-    s.display.ShowData618(displayText("00000", '5', "12345", '2', "0011"), QStringLiteral("."));
+    s.ShowData618(displayText("00000", '5', "12345", '2', "0011"));
     QCOMPARE(smallDisplay(s.display.lcd), QStringLiteral("123.45"));
     for (const QByteArray &main : {QByteArray("L0000"), QByteArray("000L0"), QByteArray("0000L")}) {
-        s.display.ShowData618(displayText(main, '5', "99999", '1', "0001"), QStringLiteral("."));
+        s.ShowData618(displayText(main, '5', "99999", '1', "0001"));
         QCOMPARE(mainDisplay(s.display.lcd), QStringLiteral(" 0@  "));
         QCOMPARE(smallDisplay(s.display.lcd), QStringLiteral(" 2345")); // H_Time2 off, no point
     }
@@ -167,12 +167,12 @@ void TestMeterDisplay::mainOverloadKeepsTheSmallDigits()
 void TestMeterDisplay::unitFlags()
 {
     MeterSession s;
-    s.display.ShowData618(displayText("00000", '5', "00000", '5', "0001"), QStringLiteral("."));
+    s.ShowData618(displayText("00000", '5', "00000", '5', "0001"));
     QCOMPARE(s.state.ReadingUnit, QStringLiteral("RPM"));
-    s.display.ShowData618(displayText("00000", '5', "00000", '5', "0000"), QStringLiteral("."));
+    s.ShowData618(displayText("00000", '5', "00000", '5', "0000"));
     QCOMPARE(s.state.ReadingUnit, QStringLiteral("RPM"));
     QCOMPARE(annunciators(s.display.lcd), QStringLiteral("USB"));
-    s.display.ShowData618(displayText("00000", '5', "00000", '5', "0003"), QStringLiteral("."));
+    s.ShowData618(displayText("00000", '5', "00000", '5', "0003"));
     QCOMPARE(s.state.ReadingUnit, QStringLiteral("PCS"));
 }
 
@@ -225,7 +225,7 @@ void TestMeterDisplay::currentReading()
     QFETCH(int, axisMaximum);
 
     MeterSession s(QStringLiteral(","));
-    const std::optional<Dial::Stroke> stroke = s.display.ShowData618(text, s.SysDecimalSep);
+    const std::optional<Dial::Stroke> stroke = s.ShowData618(text);
     QVERIFY(stroke);
     QCOMPARE(s.state.ReadingText, reading);
     QCOMPARE(int(s.state.DecimalPosition), decimalPosition);
@@ -241,15 +241,15 @@ void TestMeterDisplay::currentReading()
 void TestMeterDisplay::pointPositionFiveRemovesTheSeparator()
 {
     MeterSession s(QStringLiteral(","));
-    s.display.ShowData618(displayText("12345", '2'), s.SysDecimalSep);
+    s.ShowData618(displayText("12345", '2'));
     QCOMPARE(s.state.ReadingText, QStringLiteral("12,345"));
-    s.display.ShowData618(displayText("12345", '5'), s.SysDecimalSep);
+    s.ShowData618(displayText("12345", '5'));
     QCOMPARE(s.state.ReadingText, QStringLiteral("12345"));
     QCOMPARE(int(s.state.DecimalPosition), 5);
 
     // Without a readable system separator the reading keeps its point.
     MeterSession noSeparator;
-    noSeparator.display.ShowData618(displayText("12345", '2'), noSeparator.SysDecimalSep);
+    noSeparator.ShowData618(displayText("12345", '2'));
     QCOMPARE(noSeparator.state.ReadingText, QStringLiteral("12.345"));
     QCOMPARE(noSeparator.dial.needleValue(), 123);
 }
@@ -260,7 +260,7 @@ void TestMeterDisplay::unitChangeClearsTheChartOnce()
     auto showWithUnit = [&](const QByteArray &unitFlag) {
         s.chart.append(TrendChart::Line, 7);
         s.chart.append(TrendChart::Area, 7);
-        s.display.ShowData618(displayText("00100", '5', "00000", '5', "000" + unitFlag), QStringLiteral("."));
+        s.ShowData618(displayText("00100", '5', "00000", '5', "000" + unitFlag));
         return s.chart.pointCount(TrendChart::Area);
     };
     QCOMPARE(showWithUnit("1"), qsizetype(1)); // first unit after start: cleared
@@ -280,11 +280,11 @@ void TestMeterDisplay::flashing()
     s.display.FlashTimeTimer();
     QCOMPARE(mainDisplay(s.display.lcd), QStringLiteral("     "));
 
-    s.display.ShowData618(displayText("12345", '5'), QStringLiteral("."));
+    s.ShowData618(displayText("12345", '5'));
     s.display.ShowDigits(false);
     QCOMPARE(mainDisplay(s.display.lcd), QStringLiteral("     "));
     QVERIFY(!s.display.lcd.Point1.visible && !s.display.lcd.Point4.visible);
-    s.display.ShowData618(displayText("12345", '3'), QStringLiteral("."));
+    s.ShowData618(displayText("12345", '3'));
     s.display.FlashTimeTimer(); // the phase goes on from where it stopped: false -> true
     QCOMPARE(mainDisplay(s.display.lcd), QStringLiteral("123.45"));
     s.display.FlashTimeTimer();
@@ -307,7 +307,7 @@ void TestMeterDisplay::textsWithoutTheEndingAreNotShown()
 {
     QFETCH(QByteArray, text);
     MeterSession s;
-    QVERIFY(!s.display.ShowData618(text, QStringLiteral(".")));
+    QVERIFY(!s.ShowData618(text));
     QCOMPARE(mainDisplay(s.display.lcd), QStringLiteral("88888")); // digits kept, points hidden
     QCOMPARE(annunciators(s.display.lcd), QStringLiteral("USB"));
     QCOMPARE(s.state.ReadingText, QStringLiteral("00000"));
@@ -334,7 +334,7 @@ void TestMeterDisplay::everyDecodableTextShowsExactlyItsFlags()
         for (int p = 0; p < 4; ++p)
             text += hex[random.bounded(hex.size())];
         text += "DA";
-        s.display.ShowData618(text, QStringLiteral("."));
+        s.ShowData618(text);
 
         const LcdState &lcd = s.display.lcd;
         const auto flag = [&](int position) { return HexNibbleValue(text.mid(position - 1, 1)); };

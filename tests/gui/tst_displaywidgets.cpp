@@ -165,8 +165,9 @@ void TestDisplayWidgets::portPanelStepsThroughThePorts()
     QCOMPARE(ports, QList<int>({1, 2, 3, 4, 5}));
     QCOMPARE(frm().Panel1->caption(), QStringLiteral("USB"));
 
-    frm().Panel2->setCaption(QStringLiteral("DISCONNECT"));
+    frm().link->connected = true; // as after CONNECT
     frm().Panel1Click();
+    frm().link->connected = false;
     QCOMPARE(frm().session.state.PortSelection, qint8(5));
 }
 

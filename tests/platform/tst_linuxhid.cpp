@@ -321,10 +321,11 @@ void TestLinuxHid::logKeepsTheCableThroughOtherDevicesAndReplugs()
     QTRY_VERIFY_WITH_TIMEOUT(said("the interface cable was removed"), 10000);
     QCOMPARE(log.state(), QProcess::Running);
 
-    // Back under another node, as the kernel may give it.
-    addInterface("usb3", "0003:1234:5678.0009", "hidraw2", "USB to Serial", "");
+    // Back under another node, as the kernel may give it; its ioctls are
+    // answered from the moment it exists.
     IoctlServer replugged;
     QVERIFY(replugged.attach(testbed, "/dev/hidraw2"));
+    addInterface("usb3", "0003:1234:5678.0009", "hidraw2", "USB to Serial", "");
     umockdev_testbed_uevent(testbed, "/sys/devices/usb3/0003:1234:5678.0009/hidraw/hidraw2", "add");
     QTRY_VERIFY_WITH_TIMEOUT(said("the interface cable is back"), 10000);
     QCOMPARE(replugged.features().size(), 1); // configured again

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/app/StartUp.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -17,7 +19,7 @@ struct LogOptions
     // The record policy, as the window starts with it unless told otherwise.
     bool repeat = true;
     std::optional<QString> interval; // the sampling interval on, with this many seconds
-    qint32 limit = 10000;
+    qint32 limit = StartUp::RecordLimit;
     // Table files: opened into the table before the source runs, in order; the
     // table saved at the end.
     QStringList open;

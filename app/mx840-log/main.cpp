@@ -1,6 +1,7 @@
 #include "LogOptions.h"
 #include "TableOut.h"
 #include "core/app/MeterSession.h"
+#include "core/app/StartUp.h"
 #include "core/link/LinkControl.h"
 #include "core/link/ReplayFile.h"
 #include "core/recording/TableFiles.h"
@@ -91,16 +92,15 @@ private:
     bool broken = false;
 };
 
-// Sets the record policy up as asked.
+// Starts the session as the window does, then sets the record policy up as asked.
 void configure(MeterSession &session, const LogOptions &options)
 {
-    session.recordPolicy.timeSeparator = SystemTimeSeparator();
+    StartUp::Configure(session, SystemDecimalSeparator(), SystemTimeSeparator());
     session.recordPolicy.settings.RepeatSet = options.repeat;
     session.recordPolicy.settings.RecordSI = bool(options.interval);
     if (options.interval)
         session.recordPolicy.settings.RecordSITime = *options.interval;
     session.state.RecordLimit = options.limit;
-    session.state.FollowLastPage = true;
 }
 
 // Loads the --open files into the table, in order, as the window's Open does.
@@ -174,7 +174,7 @@ int replay(const LogOptions &options)
     if (!file.open(QIODevice::ReadOnly))
         return fail(QStringLiteral("cannot read %1: %2").arg(options.file, file.errorString()), kExitBadInput);
 
-    MeterSession session(SystemDecimalSeparator());
+    MeterSession session;
     configure(session, options);
     if (const int status = openTables(session, options))
         return status;
@@ -205,7 +205,7 @@ int replay(const LogOptions &options)
 // No source: the --open files become the --out file.
 int convert(const LogOptions &options)
 {
-    MeterSession session(SystemDecimalSeparator());
+    MeterSession session;
     if (const int status = openTables(session, options))
         return status;
     int status = 0;
@@ -271,7 +271,7 @@ int live(const LogOptions &options)
         return fail(error, kExitBadInput);
     HidPlatform &platform = host->hid();
 
-    MeterSession session(SystemDecimalSeparator());
+    MeterSession session;
     configure(session, options);
     if (const int status = openTables(session, options))
         return status;
@@ -279,7 +279,6 @@ int live(const LogOptions &options)
     const std::unique_ptr<TableOut> out = tableOut(options, &status);
     if (status)
         return status;
-    session.state.PortSelection = 5;
     THidDeviceController HidCtl(platform);
     ConsoleMessages messages;
     LineOutput output;
@@ -308,11 +307,11 @@ int live(const LogOptions &options)
         if (!link.USBConDown)
             QCoreApplication::exit(kExitNoLink); // the watchdog gave up
     });
-    ConTimer.start(1000);
+    ConTimer.start(StartUp::ConTimerMilliseconds);
     QTimer SampInterTime;
     QObject::connect(&SampInterTime, &QTimer::timeout, &context,
                      [&session] { session.recordPolicy.SampInterTimeTimer(); });
-    SampInterTime.start(1000);
+    SampInterTime.start(StartUp::SampInterTimeMilliseconds);
     status = QCoreApplication::exec();
     if (link.USBConDown)
         link.Panel2Click(); // disconnect: the read thread stops

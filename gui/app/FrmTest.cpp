@@ -1,5 +1,7 @@
 #include "gui/app/FrmTest.h"
 
+#include "core/app/StartUp.h"
+
 #include "gui/chart/TrendChartView.h"
 #include "gui/display/DialPanel.h"
 #include "gui/display/VirtualLcd.h"
@@ -116,16 +118,12 @@ TFrmTest::~TFrmTest()
 
 void TFrmTest::FormCreate()
 {
-    session.SysDecimalSep = SystemDecimalSeparator();
-    session.recordPolicy.timeSeparator = SystemTimeSeparator();
+    StartUp::Configure(session, SystemDecimalSeparator(), SystemTimeSeparator());
     set10k->setChecked(true);
-    session.state.FollowLastPage = true;
     BtNewClick();
     KDsetup();
     KDrun(0);
-    RepeatSet->setChecked(true);
-    session.state.PortSelection = 5;
-    session.chart.setPointsPerPage(100);
+    RepeatSet->setChecked(session.recordPolicy.settings.RepeatSet);
     setWindowTitle(QStringLiteral("MX840 Interface Software V2.01"));
 }
 
@@ -392,13 +390,13 @@ void TFrmTest::createMenus()
 void TFrmTest::createTimers()
 {
     ConTimer = new QTimer(this);
-    ConTimer->setInterval(1000);
+    ConTimer->setInterval(StartUp::ConTimerMilliseconds);
     connect(ConTimer, &QTimer::timeout, this, &TFrmTest::ConTimerTimer);
     SampInterTime = new QTimer(this);
-    SampInterTime->setInterval(1000);
+    SampInterTime->setInterval(StartUp::SampInterTimeMilliseconds);
     connect(SampInterTime, &QTimer::timeout, this, &TFrmTest::SampInterTimeTimer);
     FlashTime = new QTimer(this);
-    FlashTime->setInterval(300);
+    FlashTime->setInterval(StartUp::FlashTimeMilliseconds);
     connect(FlashTime, &QTimer::timeout, this, &TFrmTest::FlashTimeTimer);
     ConTimer->start();
     SampInterTime->start();

@@ -1,5 +1,6 @@
 #include "core/chart/TrendChart.h"
 
+#include "core/common/Messages.h"
 #include "core/common/ModuleState.h"
 
 #include <algorithm>
@@ -71,6 +72,18 @@ void TrendChart::setFill(bool checked)
 {
     fillChecked = checked;
     ShowSeries(checked ? Area : Line);
+}
+
+QString TrendChart::MaxrecordChange(const QString &text)
+{
+    bool ok = false;
+    const int points = text.toInt(&ok, 10);
+    QString refusal;
+    if (!ok)
+        refusal = Messages::NotAnInteger(text);
+    else
+        setPointsPerPage(points, &refusal);
+    return refusal;
 }
 
 bool TrendChart::setPointsPerPage(int points, QString *refusal)

@@ -45,6 +45,8 @@ public:
     int pointsPerPage() const { return perPage; }
     // Refuses a negative number with the chart's message; true when taken.
     bool setPointsPerPage(int points, QString *refusal = nullptr);
+    // The points-per-page edit changed: the refusal to show, or nothing.
+    QString MaxrecordChange(const QString &text);
     int pageCount() const;
     int currentPage() const { return page; }
     void setCurrentPage(int value);

@@ -1,5 +1,6 @@
 #include "core/recording/TableFiles.h"
 
+#include "core/common/Messages.h"
 #include "core/recording/TextTableLayout.h"
 #include "core/recording/XmlTableLayout.h"
 
@@ -48,6 +49,17 @@ TableSave::TableSave(const ReadingTable &source, const QStringList &headerTitles
 QString TableSave::successMessage(const QString &fileName)
 {
     return QStringLiteral("Save table to specified file: ") + fileName + QStringLiteral(" Scuss!");
+}
+
+TableSave::Box TableSave::outcomeBox() const
+{
+    const bool xml = layout == TableLayout::Xml;
+    switch (state) {
+    case Status::Done: return {xml ? Box::Kind::Plain : Box::Kind::Information, successMessage(fileName)};
+    case Status::Failed:
+        return {Box::Kind::Error, xml ? Messages::CannotCreateFile(fileName, error) : failureMessage(fileName)};
+    default: return {};
+    }
 }
 
 QString TableSave::failureMessage(const QString &fileName)

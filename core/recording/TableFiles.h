@@ -68,6 +68,17 @@ public:
     static QString successMessage(const QString &fileName);
     static QString failureMessage(const QString &fileName);
 
+    // The box the window shows when a save has ended: the text layout says
+    // so in information boxes; the XML one in a plain box, and a failure in
+    // the platform's own "Cannot create file" box. No box for a cancelled save.
+    struct Box
+    {
+        enum class Kind { None, Information, Plain, Error };
+        Kind kind = Kind::None;
+        QString text;
+    };
+    Box outcomeBox() const;
+
 private:
     void writeStart(std::string &out);
     void writeRows(std::string &out, qsizetype end);

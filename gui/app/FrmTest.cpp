@@ -1,6 +1,7 @@
 #include "gui/app/FrmTest.h"
 
 #include "core/app/StartUp.h"
+#include "core/common/Messages.h"
 
 #include "gui/chart/TrendChartView.h"
 #include "gui/display/DialPanel.h"
@@ -640,12 +641,8 @@ void TFrmTest::FillPClick()
 
 void TFrmTest::MaxrecordChange()
 {
-    bool ok = false;
-    const int points = Chtshow->Maxrecord->text().toInt(&ok, 10);
-    QString refusal;
-    if (!ok)
-        dialogs->error(QStringLiteral("'%1' is not a valid integer value").arg(Chtshow->Maxrecord->text()));
-    else if (!session.chart.setPointsPerPage(points, &refusal))
+    const QString refusal = session.chart.MaxrecordChange(Chtshow->Maxrecord->text());
+    if (!refusal.isEmpty())
         dialogs->error(refusal);
     refreshNow();
 }
@@ -700,12 +697,6 @@ void TFrmTest::TbSxClick()
     refreshNow();
 }
 
-// The platform's own box for a file it could not write.
-static QString cannotCreateFile(const QString &file, const QString &reason)
-{
-    return QStringLiteral("Cannot create file \"%1\". %2").arg(file, reason);
-}
-
 void TFrmTest::BtSaveClick()
 {
     const QString file = dialogs->savePictureFile();
@@ -713,7 +704,7 @@ void TFrmTest::BtSaveClick()
         return;
     QFile out(file);
     if (!out.open(QIODevice::WriteOnly) || !Chtshow->picture().save(&out, "BMP")) {
-        dialogs->error(cannotCreateFile(file, out.errorString()));
+        dialogs->error(Messages::CannotCreateFile(file, out.errorString()));
         return;
     }
     dialogs->information(QStringLiteral("Graphic has saved on %1").arg(file));
@@ -762,17 +753,15 @@ QStringList TFrmTest::gridTitles() const
 void TFrmTest::ExportTable(const ReadingTable &Table, const QString &FileName)
 {
     TableSave job(Table, gridTitles(), FileName);
-    const TableFileJob::Status status = dialogs->runTableJob(QStringLiteral("Saving %1").arg(FileName), job);
-    const bool xml = TableLayoutOf(FileName) == TableLayout::Xml;
-    if (status == TableFileJob::Status::Done) {
-        if (xml)
-            dialogs->message(TableSave::successMessage(FileName));
-        else
-            dialogs->information(TableSave::successMessage(FileName));
-    } else if (status == TableFileJob::Status::Failed) {
-        dialogs->error(xml ? cannotCreateFile(FileName, job.errorString()) : TableSave::failureMessage(FileName));
+    dialogs->runTableJob(QStringLiteral("Saving %1").arg(FileName), job);
+    const TableSave::Box box = job.outcomeBox();
+    switch (box.kind) {
+    case TableSave::Box::Kind::Information: dialogs->information(box.text); break;
+    case TableSave::Box::Kind::Plain: dialogs->message(box.text); break;
+    case TableSave::Box::Kind::Error: dialogs->error(box.text); break;
+    case TableSave::Box::Kind::None: break;
     }
-    if (!xml && Table.rowCount() > 0)
+    if (TableLayoutOf(FileName) == TableLayout::Text && Table.rowCount() > 0)
         DBGrid1->selectRow(int(Table.rowCount()) - 1); // the save leaves the cursor on the last row
 }
 

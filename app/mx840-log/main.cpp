@@ -16,6 +16,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <memory>
+#include <optional>
 
 namespace {
 

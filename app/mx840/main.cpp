@@ -6,6 +6,7 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <memory>
 
 // The program reads no arguments, except --simulate or --simulate=FILE, which
 // put a simulated cable and meter in place of the real ones (the meter runs a

@@ -5,6 +5,8 @@
 #include "core/display/CurrentReading.h"
 #include "core/display/SegmentDecoder.h"
 
+#include <array>
+
 namespace {
 
 constexpr int kOverloadBarPosition = 100000;

@@ -2,8 +2,10 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <optional>
 
 namespace {
 

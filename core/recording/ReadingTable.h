@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <limits>
 #include <optional>
 #include <vector>
 

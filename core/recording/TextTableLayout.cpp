@@ -1,5 +1,7 @@
 #include "core/recording/TextTableLayout.h"
 
+#include <algorithm>
+
 // A text field of the tab-separated layout: without leading and trailing
 // blanks and control characters, and "NULL" when nothing is left. A field that
 // would not read back as one field (a blank, tab or line end inside, or a

@@ -1,5 +1,7 @@
 #include "core/recording/XmlTableLayout.h"
 
+#include <algorithm>
+
 const QByteArray XmlPacket::Prolog = QByteArrayLiteral(
     "<?xml version=\"1.0\" standalone=\"yes\"?>  <DATAPACKET Version=\"2.0\"><METADATA><FIELDS>"
     "<FIELD attrname=\"No\" fieldtype=\"i4\"/><FIELD attrname=\"Time\" fieldtype=\"string\" WIDTH=\"20\"/>"

@@ -34,6 +34,9 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <memory>
+#include <optional>
+
 namespace {
 
 Panel *buttonPanel(QWidget *parent, const QString &caption, const QFont &font, const QRect &geometry)
@@ -94,7 +97,7 @@ TFrmTest::TFrmTest(HidPlatform &hidPlatform, QWidget *parent) : QMainWindow(pare
 
     // Loading the components: the controller scans, then its events are
     // wired, which fills the device list and picks the cable.
-    HidCtl = std::make_unique<THidDeviceController>(hidPlatform, this);
+    HidCtl = std::make_unique<THidDeviceController>(hidPlatform);
     link = std::make_unique<LinkControl>(session.state, session.display, session.indicator, *HidCtl, linkBoxes,
                                          THidDataEvent(this, &TFrmTest::Read618),
                                          THidDataEvent(this, &TFrmTest::ReadProbe));

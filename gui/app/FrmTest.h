@@ -9,6 +9,8 @@
 #include <QString>
 
 #include <array>
+#include <memory>
+#include <optional>
 
 class DialPanel;
 class ReadingTableModel;
@@ -79,7 +81,6 @@ public:
     void BtNewClick();
     void TbSxClick();
     void BtSaveClick();
-    void SpeedButton6Click();
     void SpeedButton9Click();
     void deleteSelectedRecord(); // Ctrl+Delete in the grid
 

@@ -14,6 +14,8 @@
 #include <QToolButton>
 #include <QValueAxis>
 
+#include <vector>
+
 namespace {
 
 QToolButton *glyphButton(QWidget *parent, QStyle::StandardPixmap glyph, const QString &hint, const QRect &geometry)

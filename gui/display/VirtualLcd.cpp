@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <array>
+
 using namespace LcdLayout;
 
 const QColor VirtualLcd::Background(198, 208, 188);

@@ -4,6 +4,8 @@
 
 #include <QFont>
 
+#include <optional>
+
 ReadingTableModel::ReadingTableModel(const ReadingTable &readingTable, QObject *parent)
     : QAbstractTableModel(parent)
     , table(readingTable)

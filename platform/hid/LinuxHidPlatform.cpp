@@ -9,6 +9,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <functional>
+#include <optional>
 
 #include <fcntl.h>
 #include <linux/hidraw.h>

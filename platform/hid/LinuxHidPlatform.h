@@ -6,7 +6,9 @@
 #include <QHash>
 #include <QObject>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QSocketNotifier;
 

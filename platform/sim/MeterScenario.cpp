@@ -1,5 +1,6 @@
 #include "platform/sim/MeterScenario.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {

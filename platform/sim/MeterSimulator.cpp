@@ -5,6 +5,8 @@
 
 #include <QFile>
 
+#include <optional>
+
 namespace {
 constexpr int kReportsPerFrame = 5;
 }

@@ -4,6 +4,7 @@
 #include "core/hid/HidControllerClass.h"
 #include "core/link/LinkControl.h"
 #include "gui/app/Dialogs.h"
+#include "gui/app/FrmTestUi.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -12,33 +13,30 @@
 #include <memory>
 #include <optional>
 
-class DialPanel;
-class ReadingTableModel;
-class TrendChartView;
-class Panel;
+class ChartPanel;
+class LinkPanel;
 class QAction;
-class QCheckBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QMenu;
-class QProgressBar;
-class QPushButton;
-class QTableView;
 class QTimer;
-class QToolButton;
-class VirtualLcd;
+class RecordingPanel;
+class TableFilesPanel;
 
-// The main window. Its controls keep the names the rest of the program uses for
-// them; its handlers take the event, call core and put the answer on screen.
-class TFrmTest : public QMainWindow
+// The main window, a switchboard. Its controls (FrmTestUi) keep the names the
+// program uses for them, and so do its handlers; each handler forwards to the
+// feature that owns it:
+//
+//   the link and the ports        LinkPanel        gui/link
+//   recording and the grid        RecordingPanel   gui/recording
+//   table files                   TableFilesPanel  gui/recording
+//   the trend chart               ChartPanel       gui/chart
+//   reports (Print, MajPrint)     gui/reports
+//
+// What stays here: the live path onto the LCD and the dial, the repaint at a
+// bounded rate, and the program's end.
+class TFrmTest : public QMainWindow, public FrmTestUi
 {
     Q_OBJECT
 
 public:
-    static constexpr int ClientWidth = 687;
-    static constexpr int ClientHeight = 492;
-
     explicit TFrmTest(HidPlatform &hidPlatform, QWidget *parent = nullptr);
     ~TFrmTest() override;
 
@@ -82,7 +80,6 @@ public:
     void TbSxClick();
     void BtSaveClick();
     void SpeedButton9Click();
-    void deleteSelectedRecord(); // Ctrl+Delete in the grid
 
     // Table files
     void Save_asClick();
@@ -109,113 +106,25 @@ public:
     void COM4Click();
     void USBClick();
 
-    // Controls of the client area
-    QWidget *client = nullptr;
-    Panel *Panel2 = nullptr; // "CONNECT"
-    Panel *Panel3 = nullptr; // "EXIT"
-    VirtualLcd *Panel9 = nullptr;
-    QProgressBar *PBar2 = nullptr;
-    Panel *Panel7 = nullptr; // record panel
-    QCheckBox *RepeatSet = nullptr;
-    QCheckBox *RecordSI = nullptr;
-    QLineEdit *RecordSITime = nullptr;
-    QToolButton *SpeedButton1 = nullptr;
-    QToolButton *SpeedButton2 = nullptr;
-    QToolButton *SpeedButton3 = nullptr;
-    QToolButton *MajPrint = nullptr;
-    QToolButton *SpeedButton5 = nullptr;
-    QTableView *DBGrid1 = nullptr;
-    DialPanel *KD = nullptr;
-    TrendChartView *Chtshow = nullptr;
-    ReadingTableModel *DataSource1 = nullptr;
-
-    // Controls that are never seen: state holders of the link, and leftovers
-    // placed below the client area.
-    QToolButton *USBCon = nullptr;
-    QToolButton *ReadBtn = nullptr;
-    QPushButton *SetFeature = nullptr;
-    QListWidget *DevListBox = nullptr;
-    QListWidget *HistoryListBox = nullptr;
-    Panel *Panel1 = nullptr; // port selection
-    QLabel *Label5 = nullptr;
-    QLabel *Label6 = nullptr;
-    QToolButton *SpeedButton4 = nullptr;
-    QToolButton *SpeedButton6 = nullptr;
-    QToolButton *SpeedButton7 = nullptr;
-    QToolButton *SpeedButton8 = nullptr;
-    QToolButton *SpeedButton9 = nullptr;
-    QTableView *DBGrid2 = nullptr;
-
-    // Menu bar MainMenu1
-    QMenu *fileMenu = nullptr;
-    QAction *New = nullptr;
-    QAction *Open = nullptr;
-    QAction *Save_as = nullptr;
-    QAction *N1 = nullptr;
-    QAction *print = nullptr;
-    QAction *N2 = nullptr;
-    QAction *miExit = nullptr;
-    QMenu *Comset = nullptr;
-    QMenu *COM = nullptr;
-    std::array<QAction *, 4> COMItems{}; // COM1..COM4
-    QAction *N4 = nullptr;
-    QAction *USB = nullptr;
-    QMenu *graphMenu = nullptr;
-    QAction *Savepicture = nullptr;
-    QMenu *Move = nullptr;
-    QAction *FirstP = nullptr;
-    QAction *NextP = nullptr;
-    QAction *LastP = nullptr;
-    QAction *PrivousP = nullptr;
-    QAction *FillP = nullptr;
-    QAction *ClearP = nullptr;
-    QMenu *recordMenu = nullptr;
-    QAction *SaveR = nullptr;
-    QMenu *RecSet = nullptr;
-    QAction *set1k = nullptr;
-    QAction *set5k = nullptr;
-    QAction *set10k = nullptr;
-    QAction *set50k = nullptr;
-    QAction *set100k = nullptr;
-    QAction *setlimit = nullptr;
-    QAction *ClearR = nullptr;
-    QAction *SearchR = nullptr;
-    QMenu *aboutMenu = nullptr;
-    QAction *HELP1 = nullptr;
-    QAction *N3 = nullptr;
-    QAction *About2 = nullptr;
-
-    // Timers
-    QTimer *ConTimer = nullptr;
-    QTimer *SampInterTime = nullptr;
-    QTimer *FlashTime = nullptr;
-
 protected:
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void FormCreate();
-    void createClientArea();
-    void createRecordPanel();
-    void createGrid();
-    void createChart();
-    void createHiddenControls();
-    void createMenus();
-    void createTimers();
+    void connectHandlers();
     void centreOnDesktop();
-    QStringList gridTitles() const;
-    void saveTableAs(bool forgetLastName);
-    void showNewestRow();
-    void selectComPort(int n);
     void endProgram();
     void scheduleRefresh();
-    void refreshLinkControls();
     void applyNeedle(const std::optional<Dial::Stroke> &stroke);
+
+    // The features, each with the widgets' behaviour it owns.
+    std::unique_ptr<LinkPanel> linkPanel;
+    std::unique_ptr<RecordingPanel> recordingPanel;
+    std::unique_ptr<TableFilesPanel> tableFilesPanel;
+    std::unique_ptr<ChartPanel> chartPanel;
 
     // Bursts of frames cause one repaint, at most 25 a second.
     QTimer *refreshTimer = nullptr;
-    quint64 shownChartRevision = 0;
 
     // Forwards the link's boxes to whatever `dialogs` is at the time.
     class LinkBoxes : public LinkMessages

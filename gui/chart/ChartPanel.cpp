@@ -1,0 +1,117 @@
+#include "gui/chart/ChartPanel.h"
+
+#include "core/app/MeterSession.h"
+#include "core/common/Messages.h"
+#include "gui/app/Dialogs.h"
+#include "gui/app/FrmTestUi.h"
+#include "gui/chart/TrendChartView.h"
+#include "gui/display/VirtualLcd.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QToolButton>
+
+#include <array>
+#include <utility>
+
+ChartPanel::ChartPanel(FrmTestUi &controls, MeterSession &meterSession, Dialogs *const &boxes,
+                       std::function<void()> repaintNow)
+    : ui(controls), session(meterSession), dialogs(boxes), refreshNow(std::move(repaintNow))
+{}
+
+void ChartPanel::refresh()
+{
+    if (session.chart.revision() == shownRevision)
+        return;
+    shownRevision = session.chart.revision();
+    ui.Chtshow->refresh(session.chart);
+}
+
+void ChartPanel::BtFillClick()
+{
+    ui.FillP->setChecked(ui.Chtshow->BtFill->isChecked());
+    session.chart.setFill(ui.Chtshow->BtFill->isChecked());
+    refreshNow();
+}
+
+// The item's own toggle has already inverted the mark; the check box follows,
+// and its click handler switches the series.
+void ChartPanel::FillPClick()
+{
+    ui.Chtshow->BtFill->setChecked(ui.FillP->isChecked());
+    BtFillClick();
+}
+
+void ChartPanel::MaxrecordChange()
+{
+    const QString refusal = session.chart.MaxrecordChange(ui.Chtshow->Maxrecord->text());
+    if (!refusal.isEmpty())
+        dialogs->error(refusal);
+    refreshNow();
+}
+
+void ChartPanel::BtFirstClick()
+{
+    session.chart.BtFirstClick();
+    refreshNow();
+}
+
+void ChartPanel::BTPreviousClick()
+{
+    session.chart.BTPreviousClick();
+    refreshNow();
+}
+
+void ChartPanel::BtNextClick()
+{
+    session.chart.BtNextClick();
+    refreshNow();
+}
+
+void ChartPanel::BTlastClick()
+{
+    session.chart.BTlastClick();
+    refreshNow();
+}
+
+void ChartPanel::BtNewClick()
+{
+    session.chart.BtNewClick();
+    refreshNow();
+}
+
+// Enlarges the chart over most of the window, or puts it back.
+void ChartPanel::TbSxClick()
+{
+    TrendChartView *chart = ui.Chtshow;
+    std::array<qint32, 4> &saved = session.state.SavedChartBounds; // left, top, width, height
+    if (chart->y() > 50) {
+        chart->TbFd->hide();
+        chart->TbSx->show();
+        saved = {chart->x(), chart->y(), chart->width(), chart->height()};
+        chart->setGeometry(2, 25, ui.client->width() - 10, ui.client->height() - 80);
+        ui.Panel9->setAnnunciatorRowVisible(false);
+    } else {
+        chart->TbSx->hide();
+        chart->TbFd->show();
+        chart->setGeometry(saved[0], saved[1], saved[2], saved[3]);
+        ui.Panel9->setAnnunciatorRowVisible(true);
+    }
+    shownRevision = 0;
+    refreshNow();
+}
+
+void ChartPanel::BtSaveClick()
+{
+    const QString file = dialogs->savePictureFile();
+    if (file.isEmpty())
+        return;
+    QFile out(file);
+    if (!out.open(QIODevice::WriteOnly) || !ui.Chtshow->picture().save(&out, "BMP")) {
+        dialogs->error(Messages::CannotCreateFile(file, out.errorString()));
+        return;
+    }
+    dialogs->information(QStringLiteral("Graphic has saved on %1").arg(file));
+}

@@ -1,0 +1,108 @@
+#include "gui/link/LinkPanel.h"
+
+#include "core/common/ModuleState.h"
+#include "core/link/LinkControl.h"
+#include "gui/app/FrmTestUi.h"
+#include "gui/widgets/Panel.h"
+
+#include <QAction>
+#include <QListWidget>
+#include <QMenu>
+#include <QToolButton>
+
+#include <optional>
+#include <utility>
+
+LinkPanel::LinkPanel(FrmTestUi &controls, LinkControl &linkControl, ModuleState &moduleState,
+                     std::function<void()> repaint)
+    : ui(controls), link(linkControl), state(moduleState), changed(std::move(repaint))
+{}
+
+void LinkPanel::Panel2Click()
+{
+    link.Panel2Click();
+    refresh();
+}
+
+void LinkPanel::USBConClick()
+{
+    link.USBConClick();
+    refresh();
+}
+
+void LinkPanel::ReadBtnClick()
+{
+    link.ReadBtnClick();
+    refresh();
+}
+
+void LinkPanel::SetFeatureClick()
+{
+    link.SetFeatureClick();
+    refresh();
+}
+
+void LinkPanel::ConTimerTimer()
+{
+    link.ConTimerTimer();
+    refresh();
+}
+
+void LinkPanel::logProbe(const QString &line)
+{
+    link.HistoryListBox.append(line);
+    refresh();
+}
+
+// The hidden controls are not seen, but the caption of Panel2, the ComSet menu
+// and the LCD's state follow them.
+void LinkPanel::refresh()
+{
+    ui.Panel2->setCaption(link.Panel2Caption());
+    ui.Panel2->setCaptionColor(Qt::black);
+    ui.Comset->setEnabled(link.ComsetEnabled);
+    ui.USBCon->setChecked(link.USBConDown);
+
+    QStringList names;
+    for (const DevListEntry &entry : link.DevListBox)
+        names << entry.text;
+    QStringList shown;
+    for (int i = 0; i < ui.DevListBox->count(); ++i)
+        shown << ui.DevListBox->item(i)->text();
+    if (shown != names) {
+        ui.DevListBox->clear();
+        ui.DevListBox->addItems(names);
+    }
+    ui.DevListBox->setCurrentRow(link.DevListSelected);
+    for (qsizetype i = ui.HistoryListBox->count(); i < link.HistoryListBox.size(); ++i)
+        ui.HistoryListBox->addItem(link.HistoryListBox[i]);
+    ui.HistoryListBox->setCurrentRow(ui.HistoryListBox->count() - 1);
+    changed();
+}
+
+// Steps the port selection on by clicking the next port's item, while not connected.
+void LinkPanel::Panel1Click()
+{
+    if (const std::optional<int> next = link.nextPortSelection())
+        (*next == 5 ? ui.USB : ui.COMItems[size_t(*next - 1)])->trigger();
+}
+
+// The port handlers run when their item is triggered (clicked); by then the
+// checkable item has already toggled its own check mark.
+void LinkPanel::selectComPort(int n)
+{
+    for (int i = 1; i <= 4; ++i) {
+        if (i != n)
+            ui.COMItems[size_t(i - 1)]->setChecked(false);
+    }
+    state.PortSelection = qint8(n);
+    ui.Panel1->setCaption(QStringLiteral("COM%1").arg(n));
+}
+
+void LinkPanel::USBClick()
+{
+    for (QAction *item : ui.COMItems)
+        item->setChecked(false);
+    state.PortSelection = 5;
+    ui.Panel1->setCaption(QStringLiteral("USB"));
+}

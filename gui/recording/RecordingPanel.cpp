@@ -1,0 +1,116 @@
+#include "gui/recording/RecordingPanel.h"
+
+#include "core/app/MeterSession.h"
+#include "gui/app/Dialogs.h"
+#include "gui/app/FrmTestUi.h"
+#include "gui/display/VirtualLcd.h"
+#include "gui/recording/ReadingTableModel.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTableView>
+
+#include <utility>
+
+RecordingPanel::RecordingPanel(FrmTestUi &controls, MeterSession &meterSession, Dialogs *const &boxes,
+                               std::function<void()> repaintNow)
+    : ui(controls), session(meterSession), dialogs(boxes), refreshNow(std::move(repaintNow))
+{
+    ui.RecordSITime->installEventFilter(this); // the key filter
+    ui.DBGrid1->installEventFilter(this);
+}
+
+void RecordingPanel::RepeatSetClick(bool on)
+{
+    session.recordPolicy.settings.RepeatSet = on;
+}
+
+void RecordingPanel::RecordSIClick(bool on)
+{
+    session.recordPolicy.settings.RecordSI = on;
+}
+
+void RecordingPanel::RecordSITimeChange()
+{
+    session.recordPolicy.settings.RecordSITime = ui.RecordSITime->text();
+    const QString conversionError = session.recordPolicy.RecordSITimeChange();
+    if (!conversionError.isEmpty())
+        dialogs->error(conversionError);
+}
+
+// The key filter of RecordSITime (digits and backspace only) and Ctrl+Delete
+// in the grid.
+bool RecordingPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    auto *key = static_cast<QKeyEvent *>(event);
+    if (watched == ui.RecordSITime) {
+        const QString text = key->text();
+        const bool character = !text.isEmpty();
+        const bool allowed = text.size() == 1 && (text[0].isDigit() || text[0] == QChar(8));
+        return character && !allowed; // refused characters are swallowed
+    }
+    if (watched == ui.DBGrid1 && key->key() == Qt::Key_Delete && key->modifiers() == Qt::ControlModifier) {
+        deleteSelectedRecord();
+        return true;
+    }
+    return false;
+}
+
+void RecordingPanel::deleteSelectedRecord()
+{
+    const int row = ui.DBGrid1->currentIndex().row();
+    if (row < 0 || !dialogs->confirm(QStringLiteral("Delete record?")))
+        return;
+    ui.DataSource1->removeTableRow(row, [this](int r) { session.cds1.removeRow(r); });
+}
+
+void RecordingPanel::ClearRClick()
+{
+    session.display.hideSmallPoints();
+    ui.Panel9->update();
+    dialogs->information(QStringLiteral(" Warning:all Records will be deleted! "));
+    session.recordPolicy.ClearAll();
+    refreshNow();
+}
+
+void RecordingPanel::SpeedButton9Click()
+{
+    dialogs->information(QStringLiteral(" Warning:all Store Records will be deleted! "));
+    session.recordPolicy.clearTableOnly();
+    refreshNow();
+}
+
+void RecordingPanel::setLimitClick(QAction *item, qint32 limit)
+{
+    session.state.RecordLimit = limit;
+    for (QAction *each : {ui.set1k, ui.set5k, ui.set10k, ui.set50k, ui.set100k, ui.setlimit})
+        each->setChecked(each == item);
+}
+
+void RecordingPanel::syncGrid()
+{
+    if (ui.DataSource1->sync())
+        showNewestRow();
+}
+
+void RecordingPanel::showNewestRow()
+{
+    const int newest = ui.DataSource1->rowCount() - 1;
+    if (newest < 0)
+        return;
+    ui.DBGrid1->selectRow(newest);
+    ui.DBGrid1->scrollTo(ui.DataSource1->index(newest, 0));
+}
+
+QStringList RecordingPanel::gridTitles() const
+{
+    QStringList titles;
+    const QHeaderView *header = ui.DBGrid1->horizontalHeader();
+    for (int visual = 0; visual < header->count(); ++visual)
+        titles << ui.DataSource1->headerData(header->logicalIndex(visual), Qt::Horizontal).toString();
+    return titles;
+}

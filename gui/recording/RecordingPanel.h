@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+
+#include <functional>
+
+class Dialogs;
+class MeterSession;
+class QAction;
+struct FrmTestUi;
+
+// Recording on the screen: the record panel (Repeat, the sampling interval and
+// its edit with its key filter, the strip's Delete Data), the RecordSet and
+// Clear All items, the store window's delete button, and the reading grid with
+// Ctrl+Delete and its newest row in view.
+class RecordingPanel : public QObject
+{
+public:
+    // `refreshNow` repaints the window at once.
+    RecordingPanel(FrmTestUi &ui, MeterSession &session, Dialogs *const &dialogs, std::function<void()> refreshNow);
+
+    void RepeatSetClick(bool on);
+    void RecordSIClick(bool on);
+    void RecordSITimeChange();
+    void ClearRClick();
+    void SpeedButton9Click();
+    void setLimitClick(QAction *item, qint32 limit);
+    void deleteSelectedRecord(); // Ctrl+Delete in the grid
+
+    // The grid follows the table; each append moves to the newest row.
+    void syncGrid();
+    void showNewestRow();
+    // The grid's column titles in the order the user sees them.
+    QStringList gridTitles() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    FrmTestUi &ui;
+    MeterSession &session;
+    Dialogs *const &dialogs;
+    std::function<void()> refreshNow;
+};

@@ -1,0 +1,65 @@
+#include "gui/recording/TableFilesPanel.h"
+
+#include "core/app/MeterSession.h"
+#include "core/recording/TableFiles.h"
+#include "gui/app/Dialogs.h"
+#include "gui/app/FrmTestUi.h"
+#include "gui/recording/RecordingPanel.h"
+
+#include <QTableView>
+
+#include <utility>
+
+TableFilesPanel::TableFilesPanel(FrmTestUi &controls, MeterSession &meterSession, Dialogs *const &boxes,
+                                 RecordingPanel &recordingPanel, std::function<void()> repaintNow)
+    : ui(controls), session(meterSession), dialogs(boxes), recording(recordingPanel), refreshNow(std::move(repaintNow))
+{}
+
+void TableFilesPanel::Save_asClick()
+{
+    saveTableAs(false);
+}
+
+void TableFilesPanel::SpeedButton8Click()
+{
+    saveTableAs(true);
+}
+
+void TableFilesPanel::saveTableAs(bool forgetLastName)
+{
+    const QString file = dialogs->saveTableFile(forgetLastName);
+    if (!file.isEmpty())
+        ExportTable(session.cds1, file);
+}
+
+void TableFilesPanel::SpeedButton4Click()
+{
+    const QString file = dialogs->openTableFile();
+    if (!file.isEmpty())
+        ImportTable(file, session.cds1, false);
+}
+
+void TableFilesPanel::ExportTable(const ReadingTable &Table, const QString &FileName)
+{
+    TableSave job(Table, recording.gridTitles(), FileName);
+    dialogs->runTableJob(QStringLiteral("Saving %1").arg(FileName), job);
+    const TableSave::Box box = job.outcomeBox();
+    switch (box.kind) {
+    case TableSave::Box::Kind::Information: dialogs->information(box.text); break;
+    case TableSave::Box::Kind::Plain: dialogs->message(box.text); break;
+    case TableSave::Box::Kind::Error: dialogs->error(box.text); break;
+    case TableSave::Box::Kind::None: break;
+    }
+    if (TableLayoutOf(FileName) == TableLayout::Text && Table.rowCount() > 0)
+        ui.DBGrid1->selectRow(int(Table.rowCount()) - 1); // the save leaves the cursor on the last row
+}
+
+void TableFilesPanel::ImportTable(const QString &FileName, ReadingTable &Table, bool EmptyFirst)
+{
+    TableLoad job(FileName, Table, EmptyFirst);
+    if (dialogs->runTableJob(QStringLiteral("Opening %1").arg(FileName), job) == TableFileJob::Status::Failed)
+        dialogs->error(TableLoad::failureMessage());
+    refreshNow();
+    if (TableLayoutOf(FileName) == TableLayout::Text)
+        recording.showNewestRow(); // rows were appended, also when readings were recorded meanwhile
+}

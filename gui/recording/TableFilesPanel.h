@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class Dialogs;
+class MeterSession;
+class ReadingTable;
+class RecordingPanel;
+struct FrmTestUi;
+
+// Table files from the window: File > Save As..., Record > Save and the Save
+// Data buttons; File > Open and the Open Data buttons. The dialogs, the
+// progress of long jobs, the outcome boxes, and where the grid stands after.
+class TableFilesPanel
+{
+public:
+    TableFilesPanel(FrmTestUi &ui, MeterSession &session, Dialogs *const &dialogs, RecordingPanel &recording,
+                    std::function<void()> refreshNow);
+
+    void Save_asClick();
+    void SpeedButton8Click(); // the save dialog forgets the last name first
+    void SpeedButton4Click();
+    void ExportTable(const ReadingTable &Table, const QString &FileName);
+    void ImportTable(const QString &FileName, ReadingTable &Table, bool EmptyFirst);
+
+private:
+    void saveTableAs(bool forgetLastName);
+
+    FrmTestUi &ui;
+    MeterSession &session;
+    Dialogs *const &dialogs;
+    RecordingPanel &recording;
+    std::function<void()> refreshNow;
+};

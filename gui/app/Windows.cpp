@@ -10,7 +10,16 @@ Windows::Windows(HidPlatform &hidPlatform)
     , Frmprint(std::make_unique<TFrmprint>())
     , Frmstore(std::make_unique<TFrmstore>())
     , Frmsearch(std::make_unique<TFrmsearch>())
-{}
+{
+    connectWindows();
+}
+
+// What one window asks of another is wired here, where all five exist: the
+// main window's Print item and MajPrint open the print style dialog
+// (gui/reports), SpeedButton5 and the hidden Record > Search item open the
+// store and search windows (gui/dialogs), and the store window's buttons
+// click the main window's off-screen ones. None of them has an action yet.
+void Windows::connectWindows() {}
 
 Windows::~Windows()
 {

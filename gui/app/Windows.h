@@ -24,4 +24,7 @@ public:
     std::unique_ptr<TFrmprint> Frmprint;
     std::unique_ptr<TFrmstore> Frmstore;
     std::unique_ptr<TFrmsearch> Frmsearch;
+
+private:
+    void connectWindows();
 };

@@ -1,0 +1,175 @@
+#include "core/reports/ReportPagination.h"
+
+#include <QTest>
+
+#include <algorithm>
+
+namespace {
+
+// Rows on each page and the tops of the bands of one page, as text.
+QString bandsOf(const ReportPagination &pages, qint64 number)
+{
+    QStringList placed;
+    for (const ReportPagination::PlacedBand &band : pages.page(number)) {
+        static const char *names[] = {"header", "columns", "detail", "summary", "footer"};
+        placed << QStringLiteral("%1@%2").arg(QLatin1String(names[int(band.band->kind)])).arg(band.top);
+    }
+    placed.removeDuplicates(); // one entry per kind and top
+    return placed.join(u' ');
+}
+
+} // namespace
+
+class TestReports : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void dataReportPages_data();
+    void dataReportPages();
+    void pageCountsAgreeWithTheFooter();
+    void combinedReportPutsTheSummaryWhereItFits_data();
+    void combinedReportPutsTheSummaryWhereItFits();
+    void bandsSitWhereTheEngineWouldPutThem();
+    void anyPageByArithmetic();
+    void layoutsCarryThePartsItems();
+};
+
+void TestReports::dataReportPages_data()
+{
+    QTest::addColumn<qint64>("rows");
+    QTest::addColumn<int>("pages");
+    QTest::newRow("no rows") << qint64(0) << 1;
+    QTest::newRow("37") << qint64(37) << 1;
+    QTest::newRow("38") << qint64(38) << 2;
+    QTest::newRow("74") << qint64(74) << 2;
+    QTest::newRow("75") << qint64(75) << 3;
+    QTest::newRow("ten million") << qint64(10000000) << 270271;
+}
+
+void TestReports::dataReportPages()
+{
+    QFETCH(qint64, rows);
+    QFETCH(int, pages);
+    QCOMPARE(DataReportPages(rows), pages);
+    const ReportLayout layout = ReportLayouts::QuickRep1();
+    QCOMPARE(ReportPagination(layout, rows).pageCount(), qint64(pages));
+}
+
+// The count the footer prints and the pages the layout makes are the same
+// for every row count.
+void TestReports::pageCountsAgreeWithTheFooter()
+{
+    const ReportLayout layout = ReportLayouts::QuickRep1();
+    QCOMPARE(ReportPagination(layout, 1).rowsPerPage(), qint64(37));
+    for (qint64 rows = 0; rows < 5000; ++rows)
+        QCOMPARE(ReportPagination(layout, rows).pageCount(), qint64(DataReportPages(rows)));
+}
+
+void TestReports::combinedReportPutsTheSummaryWhereItFits_data()
+{
+    QTest::addColumn<qint64>("rows");
+    QTest::addColumn<int>("pages");
+    QTest::addColumn<double>("summaryTop");
+    // 37 rows a page; the 91.28 mm summary fits after at most 23 rows.
+    QTest::newRow("no rows") << qint64(0) << 1 << 31.16;
+    QTest::newRow("23: after the rows") << qint64(23) << 1 << 31.16 + 23 * 6.61;
+    QTest::newRow("24: a page of its own") << qint64(24) << 2 << 31.16;
+    QTest::newRow("37") << qint64(37) << 2 << 31.16;
+    QTest::newRow("38: one row on page 2") << qint64(38) << 2 << 31.16 + 6.61;
+    QTest::newRow("60") << qint64(60) << 2 << 31.16 + 23 * 6.61;
+    QTest::newRow("61") << qint64(61) << 3 << 31.16;
+}
+
+void TestReports::combinedReportPutsTheSummaryWhereItFits()
+{
+    QFETCH(qint64, rows);
+    QFETCH(int, pages);
+    QFETCH(double, summaryTop);
+    const ReportLayout layout = ReportLayouts::QuickRep4();
+    const ReportPagination pagination(layout, rows);
+    QCOMPARE(pagination.pageCount(), qint64(pages));
+    for (qint64 page = 1; page <= pages; ++page) {
+        const QList<ReportPagination::PlacedBand> bands = pagination.page(page);
+        const bool summary = std::any_of(bands.begin(), bands.end(),
+                                         [](const auto &b) { return b.band->kind == ReportBand::Kind::Summary; });
+        QCOMPARE(summary, page == pages);
+        if (summary) {
+            const auto &last = bands[bands.size() - 2]; // the footer comes last
+            QCOMPARE(last.band->kind, ReportBand::Kind::Summary);
+            QVERIFY(qAbs(last.top - summaryTop) < 0.005);
+            QVERIFY(last.top + last.band->height <= 297 - 10 - 9.79 + 0.005);
+        }
+    }
+}
+
+// A4 with 10 mm margins: header and column header from the top margin, the
+// rows under them, the footer at the foot of the printable area on every
+// page, first and last included.
+void TestReports::bandsSitWhereTheEngineWouldPutThem()
+{
+    const ReportLayout data = ReportLayouts::QuickRep1();
+    const ReportPagination seventyFive(data, 75);
+    QCOMPARE(bandsOf(seventyFive, 1).section(u' ', 0, 2), QStringLiteral("header@10 columns@20.58 detail@31.16"));
+    QVERIFY(bandsOf(seventyFive, 1).endsWith(QStringLiteral("detail@269.12 footer@276.42")));
+    QCOMPARE(bandsOf(seventyFive, 3), QStringLiteral("header@10 columns@20.58 detail@31.16 footer@276.42"));
+    QCOMPARE(seventyFive.page(3)[2].row, qint64(74));
+
+    const ReportPagination empty(data, 0);
+    QCOMPARE(bandsOf(empty, 1), QStringLiteral("header@10 columns@20.58 footer@276.42"));
+
+    const ReportLayout graph = ReportLayouts::QuickRep3();
+    const ReportPagination picture(graph, 1000); // the graph report has no rows
+    QCOMPARE(picture.pageCount(), qint64(1));
+    QCOMPARE(bandsOf(picture, 1), QStringLiteral("header@10 columns@20.58 detail@25.61"));
+
+    const ReportLayout store = ReportLayouts::QuickRep2();
+    QCOMPARE(ReportPagination(store, 0).pageCount(), qint64(1));
+}
+
+void TestReports::anyPageByArithmetic()
+{
+    const ReportLayout data = ReportLayouts::QuickRep1();
+    const ReportPagination pages(data, 10000000);
+    QCOMPARE(pages.firstRow(270271), qint64(270270 * 37));
+    QCOMPARE(pages.rowCount(270271), qint64(10));
+    const QList<ReportPagination::PlacedBand> last = pages.page(270271);
+    QCOMPARE(last.size(), 2 + 10 + 1);
+    QCOMPARE(last[2].row, qint64(9999990));
+    QVERIFY(pages.page(270272).isEmpty());
+    QVERIFY(pages.page(0).isEmpty());
+}
+
+// A few items of each layout against the tables they come from.
+void TestReports::layoutsCarryThePartsItems()
+{
+    const ReportLayout data = ReportLayouts::QuickRep1();
+    const ReportItem &title = data.band(ReportBand::Kind::PageHeader)->items[0];
+    QCOMPARE(title.text, QStringLiteral("MX840 TEST DATA REPORT"));
+    QVERIFY(title.centred && title.font.bold && title.font.underline && title.font.points == 14);
+    QCOMPARE(title.colour, quint32(0x0000FF));
+    const ReportItem &total = data.band(ReportBand::Kind::PageFooter)->items[3];
+    QCOMPARE(total.kind, ReportItem::Kind::PageCount);
+    QCOMPARE(total.name, QStringLiteral("Allpage"));
+    QCOMPARE(total.left, 37.0);
+    QCOMPARE(total.font.points, 9.0);
+    QCOMPARE(data.band(ReportBand::Kind::Detail)->items[2].left, 109.0);
+
+    const ReportLayout both = ReportLayouts::QuickRep4();
+    QCOMPARE(both.band(ReportBand::Kind::PageHeader)->items[0].text, QStringLiteral("MX840 TEST DATA+GRAPH  REPORT"));
+    const ReportItem &picture = both.band(ReportBand::Kind::Summary)->items[0];
+    QCOMPARE(picture.kind, ReportItem::Kind::Picture);
+    QCOMPARE(picture.name, QStringLiteral("QRImage2"));
+    QVERIFY(picture.left == 7.4 && picture.top == 9.5 && picture.width == 143.1 && picture.height == 77.5);
+
+    const ReportLayout graph = ReportLayouts::QuickRep3();
+    QCOMPARE(graph.band(ReportBand::Kind::PageHeader)->items[0].top, 3.2);
+    QVERIFY(!graph.band(ReportBand::Kind::PageFooter));
+
+    const ReportLayout store = ReportLayouts::QuickRep2();
+    QCOMPARE(store.fields.size(), 6);
+    QCOMPARE(store.band(ReportBand::Kind::PageFooter)->items[3].name, QStringLiteral("Sallpage"));
+}
+
+QTEST_APPLESS_MAIN(TestReports)
+#include "tst_reports.moc"

@@ -84,3 +84,17 @@ QString SystemTimeSeparator()
 {
     return TimeSeparatorOfLocale(SystemLocaleName(QStringLiteral("LC_TIME")));
 }
+
+QString ShortDateOfLocale(const QString &localeName, const QDate &date)
+{
+    const QString base = localeName.section(u'.', 0, 0).section(u'@', 0, 0);
+    const QLocale locale(base);
+    if (base.isEmpty() || locale.language() == QLocale::C)
+        return QLocale::c().toString(date, QLocale::ShortFormat);
+    return locale.toString(date, QLocale::ShortFormat);
+}
+
+QString SystemShortDate(const QDate &date)
+{
+    return ShortDateOfLocale(SystemLocaleName(QStringLiteral("LC_TIME")), date);
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -23,3 +24,8 @@ QString DecimalSeparatorOfLocale(const QString &localeName);
 // cannot be read.
 QString SystemTimeSeparator();
 QString TimeSeparatorOfLocale(const QString &localeName);
+
+// A date in the short date format of the system default locale (LC_TIME), as
+// the reports print it; the C locale's when none is configured or known.
+QString SystemShortDate(const QDate &date);
+QString ShortDateOfLocale(const QString &localeName, const QDate &date);

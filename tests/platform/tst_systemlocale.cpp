@@ -1,5 +1,6 @@
 #include "platform/locale/SystemLocale.h"
 
+#include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -26,6 +27,8 @@ private slots:
     void readsTheSystemLocaleName();
     void decimalSeparatorOfLocale_data();
     void decimalSeparatorOfLocale();
+    void shortDateOfLocale_data();
+    void shortDateOfLocale();
     void ignoresTheUsersEnvironment();
 };
 
@@ -77,6 +80,27 @@ void TestSystemLocale::decimalSeparatorOfLocale()
     QFETCH(QString, locale);
     QFETCH(QString, separator);
     QCOMPARE(DecimalSeparatorOfLocale(locale), separator);
+}
+
+void TestSystemLocale::shortDateOfLocale_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("date");
+    QTest::newRow("German") << "de_DE.UTF-8"
+                            << QLocale(QLocale::German).toString(QDate(2026, 12, 10), QLocale::ShortFormat);
+    QTest::newRow("US English")
+        << "en_US.UTF-8"
+        << QLocale(QLocale::English, QLocale::UnitedStates).toString(QDate(2026, 12, 10), QLocale::ShortFormat);
+    QTest::newRow("none configured") << "" << QLocale::c().toString(QDate(2026, 12, 10), QLocale::ShortFormat);
+    QTest::newRow("unknown name") << "xx_YY" << QLocale::c().toString(QDate(2026, 12, 10), QLocale::ShortFormat);
+}
+
+void TestSystemLocale::shortDateOfLocale()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, date);
+    QCOMPARE(ShortDateOfLocale(locale, QDate(2026, 12, 10)), date);
+    QVERIFY(ShortDateOfLocale(QStringLiteral("de_DE.UTF-8"), QDate(2026, 12, 10)).contains(u'.'));
 }
 
 void TestSystemLocale::ignoresTheUsersEnvironment()

@@ -1,0 +1,96 @@
+#include "gui/reports/ReportRenderer.h"
+
+#include "core/recording/ReadingTable.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPainter>
+
+#include <utility>
+
+namespace {
+
+QFont fontOf(const ReportFont &font)
+{
+    QFont qfont(font.family);
+    qfont.setPointSizeF(font.points);
+    qfont.setBold(font.bold);
+    qfont.setItalic(font.italic);
+    qfont.setUnderline(font.underline);
+    return qfont;
+}
+
+} // namespace
+
+ReportRenderer::ReportRenderer(ReportLayout reportLayout, ReportData reportData)
+    : layout(std::move(reportLayout))
+    , pagination(layout, reportData.table ? reportData.table->rowCount() : 0)
+    , data(std::move(reportData))
+{}
+
+QString ReportRenderer::itemText(const ReportItem &item, qint64 number, qint64 row) const
+{
+    switch (item.kind) {
+    case ReportItem::Kind::Text: return item.text;
+    case ReportItem::Kind::Field:
+        // An empty (NULL) field prints nothing.
+        if (!data.table || row < 0 || row >= data.table->rowCount() || item.field < 0 || item.field > 3)
+            return {};
+        return data.table->text(row, item.field).value_or(QString());
+    case ReportItem::Kind::Date: return data.date;
+    case ReportItem::Kind::PageNumber: return QString::number(number);
+    case ReportItem::Kind::PageCount: return QString::number(data.pageCountLabel);
+    case ReportItem::Kind::Picture: return {};
+    }
+    return {};
+}
+
+void ReportRenderer::paintItem(QPainter &painter, const ReportItem &item, double bandTop, qint64 number, qint64 row,
+                               double unit) const
+{
+    const double left = (ReportLayout::Margin + item.left) * unit;
+    const double top = (bandTop + item.top) * unit;
+    if (item.kind == ReportItem::Kind::Picture) {
+        if (!data.picture.isNull())
+            painter.drawImage(QRectF(left, top, item.width * unit, item.height * unit), data.picture);
+        return;
+    }
+    const QString text = itemText(item, number, row);
+    if (text.isEmpty())
+        return;
+    const QFont font = fontOf(item.font);
+    painter.setFont(font);
+    painter.setPen(QColor::fromRgb(QRgb(item.colour)));
+    const QFontMetricsF metrics(font, painter.device());
+    double x = left;
+    if (item.centred)
+        x = ReportLayout::Margin * unit + (ReportLayout::BandWidth * unit - metrics.horizontalAdvance(text)) / 2;
+    // The item's top is the top of its text; the text stands on its baseline.
+    painter.drawText(QPointF(x, top + metrics.ascent()), text);
+}
+
+void ReportRenderer::paintPage(QPainter &painter, qint64 number) const
+{
+    const double unit = painter.device()->logicalDpiX() / 25.4; // device pixels per millimetre
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.fillRect(QRectF(0, 0, ReportLayout::PageWidth * unit, ReportLayout::PageHeight * unit), Qt::white);
+    for (const ReportPagination::PlacedBand &placed : pagination.page(number)) {
+        for (const ReportItem &item : placed.band->items)
+            paintItem(painter, item, placed.top, number, placed.row, unit);
+    }
+    painter.restore();
+}
+
+QImage ReportRenderer::pageImage(qint64 number, double dotsPerInch) const
+{
+    const double unit = dotsPerInch / 25.4;
+    QImage image(qRound(ReportLayout::PageWidth * unit), qRound(ReportLayout::PageHeight * unit), QImage::Format_RGB32);
+    const int dotsPerMetre = qRound(dotsPerInch / 0.0254);
+    image.setDotsPerMeterX(dotsPerMetre);
+    image.setDotsPerMeterY(dotsPerMetre);
+    QPainter painter(&image);
+    paintPage(painter, number);
+    return image;
+}

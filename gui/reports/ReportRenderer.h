@@ -1,0 +1,51 @@
+#pragma once
+
+#include "core/reports/ReportPagination.h"
+
+#include <QImage>
+#include <QString>
+
+class QPainter;
+class ReadingTable;
+
+// What a report shows besides its layout.
+struct ReportData
+{
+    const ReadingTable *table = nullptr; // the rows of a report bound to the table
+    QImage picture;                      // the graph reports' picture
+    QString date;                        // the print date, as shown
+    qint32 pageCountLabel = 1;           // what Allpage (or Sallpage) shows
+};
+
+// Paints the pages of a report onto any paint device, in millimetres at the
+// device's resolution: an image for the preview and the tests, a printer or a
+// PDF writer for printing and export. A page is painted on its own, so a
+// report of any length costs one page at a time.
+class ReportRenderer
+{
+public:
+    ReportRenderer(ReportLayout layout, ReportData data);
+    ReportRenderer(const ReportRenderer &) = delete;
+    ReportRenderer &operator=(const ReportRenderer &) = delete;
+
+    qint64 pageCount() const { return pagination.pageCount(); }
+    const ReportLayout &reportLayout() const { return layout; }
+    const ReportPagination &pages() const { return pagination; }
+
+    // Paints page `number` with the page's top-left corner at the painter's
+    // origin; the page is white.
+    void paintPage(QPainter &painter, qint64 number) const;
+    // Page `number` as an image of `dotsPerInch`.
+    QImage pageImage(qint64 number, double dotsPerInch) const;
+
+    // The text an item shows on page `number`, in the band placed for `row`.
+    QString itemText(const ReportItem &item, qint64 number, qint64 row) const;
+
+private:
+    void paintItem(QPainter &painter, const ReportItem &item, double bandTop, qint64 number, qint64 row,
+                   double unit) const;
+
+    ReportLayout layout;
+    ReportPagination pagination; // refers to `layout`
+    ReportData data;
+};

@@ -1,7 +1,5 @@
 #include "gui/reports/ReportRenderer.h"
 
-#include "core/recording/ReadingTable.h"
-
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPainter>
@@ -22,28 +20,10 @@ QFont fontOf(const ReportFont &font)
 
 } // namespace
 
-ReportRenderer::ReportRenderer(ReportLayout reportLayout, ReportData reportData)
-    : layout(std::move(reportLayout))
-    , pagination(layout, reportData.table ? reportData.table->rowCount() : 0)
-    , data(std::move(reportData))
+ReportRenderer::ReportRenderer(ReportLayout layout, ReportData data)
+    : content(std::move(layout), data.table, std::move(data.date), data.pageCountLabel)
+    , picture(std::move(data.picture))
 {}
-
-QString ReportRenderer::itemText(const ReportItem &item, qint64 number, qint64 row) const
-{
-    switch (item.kind) {
-    case ReportItem::Kind::Text: return item.text;
-    case ReportItem::Kind::Field:
-        // An empty (NULL) field prints nothing.
-        if (!data.table || row < 0 || row >= data.table->rowCount() || item.field < 0 || item.field > 3)
-            return {};
-        return data.table->text(row, item.field).value_or(QString());
-    case ReportItem::Kind::Date: return data.date;
-    case ReportItem::Kind::PageNumber: return QString::number(number);
-    case ReportItem::Kind::PageCount: return QString::number(data.pageCountLabel);
-    case ReportItem::Kind::Picture: return {};
-    }
-    return {};
-}
 
 void ReportRenderer::paintItem(QPainter &painter, const ReportItem &item, double bandTop, qint64 number, qint64 row,
                                double unit) const
@@ -51,8 +31,8 @@ void ReportRenderer::paintItem(QPainter &painter, const ReportItem &item, double
     const double left = (ReportLayout::Margin + item.left) * unit;
     const double top = (bandTop + item.top) * unit;
     if (item.kind == ReportItem::Kind::Picture) {
-        if (!data.picture.isNull())
-            painter.drawImage(QRectF(left, top, item.width * unit, item.height * unit), data.picture);
+        if (!picture.isNull())
+            painter.drawImage(QRectF(left, top, item.width * unit, item.height * unit), picture);
         return;
     }
     const QString text = itemText(item, number, row);
@@ -76,7 +56,7 @@ void ReportRenderer::paintPage(QPainter &painter, qint64 number) const
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.fillRect(QRectF(0, 0, ReportLayout::PageWidth * unit, ReportLayout::PageHeight * unit), Qt::white);
-    for (const ReportPagination::PlacedBand &placed : pagination.page(number)) {
+    for (const ReportPagination::PlacedBand &placed : content.pages().page(number)) {
         for (const ReportItem &item : placed.band->items)
             paintItem(painter, item, placed.top, number, placed.row, unit);
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/reports/ReportPagination.h"
+#include "core/reports/ReportContent.h"
 
 #include <QImage>
 #include <QString>
@@ -28,9 +28,9 @@ public:
     ReportRenderer(const ReportRenderer &) = delete;
     ReportRenderer &operator=(const ReportRenderer &) = delete;
 
-    qint64 pageCount() const { return pagination.pageCount(); }
-    const ReportLayout &reportLayout() const { return layout; }
-    const ReportPagination &pages() const { return pagination; }
+    qint64 pageCount() const { return content.pageCount(); }
+    const ReportLayout &reportLayout() const { return content.layout(); }
+    const ReportContent &reportContent() const { return content; }
 
     // Paints page `number` with the page's top-left corner at the painter's
     // origin; the page is white.
@@ -39,13 +39,15 @@ public:
     QImage pageImage(qint64 number, double dotsPerInch) const;
 
     // The text an item shows on page `number`, in the band placed for `row`.
-    QString itemText(const ReportItem &item, qint64 number, qint64 row) const;
+    QString itemText(const ReportItem &item, qint64 number, qint64 row) const
+    {
+        return content.itemText(item, number, row);
+    }
 
 private:
     void paintItem(QPainter &painter, const ReportItem &item, double bandTop, qint64 number, qint64 row,
                    double unit) const;
 
-    ReportLayout layout;
-    ReportPagination pagination; // refers to `layout`
-    ReportData data;
+    ReportContent content;
+    QImage picture;
 };

@@ -1,4 +1,5 @@
-#include "core/reports/ReportPagination.h"
+#include "core/recording/ReadingTable.h"
+#include "core/reports/ReportContent.h"
 
 #include <QTest>
 
@@ -33,6 +34,8 @@ private slots:
     void bandsSitWhereTheEngineWouldPutThem();
     void anyPageByArithmetic();
     void layoutsCarryThePartsItems();
+    void textPagesPutItemsAtTheirColumns();
+    void csvPagesReadBackIntoTheRows();
 };
 
 void TestReports::dataReportPages_data()
@@ -169,6 +172,79 @@ void TestReports::layoutsCarryThePartsItems()
     const ReportLayout store = ReportLayouts::QuickRep2();
     QCOMPARE(store.fields.size(), 6);
     QCOMPARE(store.band(ReportBand::Kind::PageFooter)->items[3].name, QStringLiteral("Sallpage"));
+}
+
+// RFC 4180, as a spreadsheet reads it: quoted fields may hold commas, quotes
+// (doubled) and line ends.
+QList<QStringList> parseCsv(const QByteArray &bytes)
+{
+    const QString text = QString::fromUtf8(bytes);
+    QList<QStringList> records{{}};
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c == u'"' && i + 1 < text.size() && text[i + 1] == u'"')
+                field += c, ++i;
+            else if (c == u'"')
+                quoted = false;
+            else
+                field += c;
+        } else if (c == u'"') {
+            quoted = true;
+        } else if (c == u',') {
+            records.last() << field, field.clear();
+        } else if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+            records.last() << field, field.clear();
+            records.append(QStringList());
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    records.removeLast(); // after the last line end
+    return records;
+}
+
+void TestReports::textPagesPutItemsAtTheirColumns()
+{
+    ReadingTable table;
+    table.append({1, QStringLiteral("09:00:01"), QStringLiteral("12.5"), QStringLiteral("RPM")});
+    table.append({2, QStringLiteral("09:00:02"), std::nullopt, QStringLiteral("RPM")});
+    const ReportContent report(ReportLayouts::QuickRep1(), &table, QStringLiteral("10.12.26"), 1);
+    const QList<QByteArray> lines = report.textPage(1).split('\n');
+    QCOMPARE(lines.size(), 5 + 1);                            // header, columns, two rows, footer
+    QCOMPARE(lines[0].indexOf("MX840 TEST DATA REPORT"), 39); // centred on 100 columns
+    QVERIFY(lines[0].contains("Print Date: 10.12.26"));       // pushed apart where they would overlap
+    // Columns at 1.9 mm each: No at 12.7 mm, Time at 66.7, Value at 109.0, Unit at 149.8.
+    QCOMPARE(lines[2],
+             QByteArray("       1                           09:00:01              12.5                  RPM\r"));
+    QCOMPARE(lines[3].indexOf("RPM"), 79); // the empty Value leaves its place blank
+    QCOMPARE(lines[4], QByteArray("    The Page 1   Of 1\r"));
+}
+
+// The detail lines of a CSV export are the table's rows, odd texts included.
+void TestReports::csvPagesReadBackIntoTheRows()
+{
+    ReadingTable table;
+    const QStringList values{QStringLiteral("1,5"), QStringLiteral("say \"hi\""), QStringLiteral("a\r\nb"),
+                             QStringLiteral("12345678901234567890")};
+    for (int i = 0; i < values.size(); ++i)
+        table.append({i + 1, QStringLiteral("09:00:0%1").arg(i), values[i],
+                      i == 3 ? std::nullopt : std::optional(QStringLiteral("RPM"))});
+    const ReportContent report(ReportLayouts::QuickRep1(), &table, QStringLiteral("10.12.26"), 1);
+    const QList<QStringList> records = parseCsv(report.csvPage(1));
+    QCOMPARE(records.size(), 2 + 4 + 1);
+    QCOMPARE(records[0], (QStringList{"MX840 TEST DATA REPORT", "Print Date:", "10.12.26"}));
+    QCOMPARE(records[1], (QStringList{"No", "Time", "Value", "Unit"}));
+    for (int i = 0; i < values.size(); ++i)
+        QCOMPARE(records[2 + i], (QStringList{QString::number(i + 1), QStringLiteral("09:00:0%1").arg(i), values[i],
+                                              i == 3 ? QString() : QStringLiteral("RPM")}));
+    QCOMPARE(records[6], (QStringList{"The Page", "1", "Of", "1"}));
+    // The graph report's picture is no text: its bands have none to give.
+    const ReportContent graph(ReportLayouts::QuickRep3(), nullptr, QStringLiteral("d"), 1);
+    QCOMPARE(parseCsv(graph.csvPage(1)).size(), 1);
 }
 
 QTEST_APPLESS_MAIN(TestReports)

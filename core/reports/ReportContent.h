@@ -1,0 +1,48 @@
+#pragma once
+
+#include "core/reports/ReportPagination.h"
+
+#include <QByteArray>
+#include <QString>
+
+class ReadingTable;
+
+// A report as it will print: its layout, its pages, and the text every item
+// shows — the table's fields, the print date, the page number and the page
+// count label. Painting it is the renderer's; the plain text and CSV exports
+// are made from it here.
+class ReportContent
+{
+public:
+    // `table` may be null for a report bound to no table.
+    ReportContent(ReportLayout layout, const ReadingTable *table, QString date, qint32 pageCountLabel);
+    ReportContent(const ReportContent &) = delete;
+    ReportContent &operator=(const ReportContent &) = delete;
+
+    const ReportLayout &layout() const { return reportLayout; }
+    const ReportPagination &pages() const { return pagination; }
+    qint64 pageCount() const { return pagination.pageCount(); }
+
+    // The text an item shows on page `number`, in the band placed for `row`;
+    // empty for a NULL field and for a picture.
+    QString itemText(const ReportItem &item, qint64 number, qint64 row) const;
+
+    // Page `number` as plain text: a line per band, each item at the column
+    // its position gives (a hundred columns across the band), centred items
+    // centred. Lines end in CR LF.
+    QByteArray textPage(qint64 number) const;
+    // Page `number` as CSV: a line per band holding text, its items left to
+    // right, separated by commas and quoted as RFC 4180 wants. Lines end in CR LF.
+    QByteArray csvPage(qint64 number) const;
+
+    static constexpr int TextColumns = 100;
+
+private:
+    QList<const ReportItem *> textItems(const ReportBand &band) const;
+
+    ReportLayout reportLayout;
+    ReportPagination pagination; // refers to reportLayout
+    const ReadingTable *table;
+    QString date;
+    qint32 pageCountLabel;
+};

@@ -41,7 +41,7 @@ TableFileJob::Status TableFileJob::fail(const QString &why)
 // ---------------------------------------------------------------- saving
 
 TableSave::TableSave(const ReadingTable &source, const QStringList &headerTitles, const QString &name)
-    : table(source), titles(headerTitles), fileName(name), layout(TableLayoutOf(name)), resetsAtStart(source.resets())
+    : table(source), titles(headerTitles), fileName(name), layout(TableLayoutOf(name)), file(name), resetsAtStart(source.resets())
 {
     totalUnits = source.rowCount();
 }
@@ -84,32 +84,6 @@ std::string_view TableSave::textBytes(quint32 id)
     return std::string_view(encodedTexts).substr(span.offset, span.length);
 }
 
-bool TableSave::openFile()
-{
-    const QFileInfo info(fileName);
-    if (info.exists() && !info.isFile() && !info.isDir())
-        file = std::make_unique<QFile>(fileName);
-    else
-        file = std::make_unique<QSaveFile>(fileName);
-    return file->open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-}
-
-bool TableSave::commit()
-{
-    if (auto *saveFile = qobject_cast<QSaveFile *>(file.get()))
-        return saveFile->commit();
-    file->close();
-    return file->error() == QFileDevice::NoError;
-}
-
-void TableSave::discard()
-{
-    if (auto *saveFile = qobject_cast<QSaveFile *>(file.get()))
-        saveFile->cancelWriting();
-    else if (file)
-        file->close();
-}
-
 void TableSave::writeStart(std::string &out)
 {
     if (layout == TableLayout::Text) {
@@ -149,13 +123,13 @@ TableFileJob::Status TableSave::step()
     std::string out;
     out.reserve(RowsPerSlice * 64); // a row of either layout, generously
     if (nextRow < 0) {
-        if (!openFile())
-            return fail(file->errorString());
+        if (!file.open())
+            return fail(file.errorString());
         writeStart(out);
         nextRow = 0;
     }
     if (table.resets() != resetsAtStart) {
-        discard();
+        file.discard();
         return fail(QStringLiteral("the table was changed while it was being saved"));
     }
     writeRows(out, std::min(totalUnits, nextRow + RowsPerSlice));
@@ -163,15 +137,15 @@ TableFileJob::Status TableSave::step()
     const bool last = nextRow == totalUnits;
     if (last && layout == TableLayout::Xml)
         TableFields::append(out, XmlPacket::Epilog);
-    if (file->write(out.data(), qint64(out.size())) != qint64(out.size())) {
-        const QString why = file->errorString();
-        discard();
+    if (file.device().write(out.data(), qint64(out.size())) != qint64(out.size())) {
+        const QString why = file.errorString();
+        file.discard();
         return fail(why);
     }
     if (!last)
         return state;
-    if (!commit())
-        return fail(file->errorString());
+    if (!file.commit())
+        return fail(file.errorString());
     state = Status::Done;
     return state;
 }
@@ -180,8 +154,7 @@ void TableSave::cancel()
 {
     if (state != Status::Running)
         return;
-    if (file && file->isOpen())
-        discard();
+    file.discard();
     state = Status::Cancelled;
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "core/common/WholeFile.h"
 #include "core/recording/ReadingTable.h"
 
 #include <QByteArray>
-#include <QSaveFile>
 #include <QString>
 #include <QStringList>
 
@@ -87,13 +87,9 @@ private:
 
     const ReadingTable &table;
     QStringList titles;
-    bool openFile();
-    bool commit();
-    void discard();
-
     QString fileName;
     TableLayout layout;
-    std::unique_ptr<QFileDevice> file; // a QSaveFile, or the QFile of a device
+    WholeFile file;
     quint64 resetsAtStart;
     qsizetype nextRow = -1; // -1: not started
     struct Span

@@ -21,8 +21,7 @@ QFont fontOf(const ReportFont &font)
 } // namespace
 
 ReportRenderer::ReportRenderer(ReportLayout layout, ReportData data)
-    : content(std::move(layout), data.table, std::move(data.date), data.pageCountLabel)
-    , picture(std::move(data.picture))
+    : content(std::move(layout), data.table, std::move(data.date), data.pageCountLabel), image(std::move(data.picture))
 {}
 
 void ReportRenderer::paintItem(QPainter &painter, const ReportItem &item, double bandTop, qint64 number, qint64 row,
@@ -31,8 +30,8 @@ void ReportRenderer::paintItem(QPainter &painter, const ReportItem &item, double
     const double left = (ReportLayout::Margin + item.left) * unit;
     const double top = (bandTop + item.top) * unit;
     if (item.kind == ReportItem::Kind::Picture) {
-        if (!picture.isNull())
-            painter.drawImage(QRectF(left, top, item.width * unit, item.height * unit), picture);
+        if (!image.isNull())
+            painter.drawImage(QRectF(left, top, item.width * unit, item.height * unit), image);
         return;
     }
     const QString text = itemText(item, number, row);
@@ -66,11 +65,11 @@ void ReportRenderer::paintPage(QPainter &painter, qint64 number) const
 QImage ReportRenderer::pageImage(qint64 number, double dotsPerInch) const
 {
     const double unit = dotsPerInch / 25.4;
-    QImage image(qRound(ReportLayout::PageWidth * unit), qRound(ReportLayout::PageHeight * unit), QImage::Format_RGB32);
+    QImage page(qRound(ReportLayout::PageWidth * unit), qRound(ReportLayout::PageHeight * unit), QImage::Format_RGB32);
     const int dotsPerMetre = qRound(dotsPerInch / 0.0254);
-    image.setDotsPerMeterX(dotsPerMetre);
-    image.setDotsPerMeterY(dotsPerMetre);
-    QPainter painter(&image);
+    page.setDotsPerMeterX(dotsPerMetre);
+    page.setDotsPerMeterY(dotsPerMetre);
+    QPainter painter(&page);
     paintPage(painter, number);
-    return image;
+    return page;
 }

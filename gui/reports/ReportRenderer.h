@@ -31,6 +31,7 @@ public:
     qint64 pageCount() const { return content.pageCount(); }
     const ReportLayout &reportLayout() const { return content.layout(); }
     const ReportContent &reportContent() const { return content; }
+    const QImage &picture() const { return image; }
 
     // Paints page `number` with the page's top-left corner at the painter's
     // origin; the page is white.
@@ -49,5 +50,5 @@ private:
                    double unit) const;
 
     ReportContent content;
-    QImage picture;
+    QImage image;
 };

@@ -1,8 +1,16 @@
 #include "core/recording/ReadingTable.h"
+#include "gui/reports/ReportExport.h"
 #include "gui/reports/ReportRenderer.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFontMetricsF>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -42,6 +50,8 @@ private slots:
     void dataReportPage();
     void itemsShowTheirValues();
     void graphReportStretchesThePicture();
+    void exportsEachFormat();
+    void exportsNeverLeaveHalfFiles();
 };
 
 // Everything within the margins; the title centred and blue at its top; the
@@ -117,6 +127,80 @@ void TestReportRenderer::graphReportStretchesThePicture()
     // Without a picture the box is left empty.
     const ReportRenderer none(ReportLayouts::QuickRep3(), {nullptr, QImage(), QStringLiteral("d"), 1});
     QVERIFY(inkIn(none.pageImage(1, Dpi), {10, 25.61, 190, 170}).isNull());
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// One file per report, in the format its extension names.
+void TestReportRenderer::exportsEachFormat()
+{
+    const ReadingTable table = tableOfRows(75);
+    QImage picture(30, 20, QImage::Format_RGB32);
+    picture.fill(Qt::green);
+    const ReportRenderer data(ReportLayouts::QuickRep1(), {&table, {}, QStringLiteral("10.12.26"), 3});
+    const ReportRenderer both(ReportLayouts::QuickRep4(), {&table, picture, QStringLiteral("10.12.26"), 3});
+    QTemporaryDir dir;
+    const auto exported = [&](const ReportRenderer &report, const QString &name) {
+        const QString path = dir.filePath(name);
+        ReportExport job(report, path, *ReportExport::FormatOf(path));
+        return job.run() == TableFileJob::Status::Done ? contents(path)
+                                                       : QByteArray("failed: " + job.errorString().toUtf8());
+    };
+    const QByteArray pdf = exported(data, QStringLiteral("r.pdf"));
+    QVERIFY(pdf.startsWith("%PDF"));
+    QCOMPARE(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page "), 3);
+    const QByteArray html = exported(both, QStringLiteral("r.html"));
+    QCOMPARE(html.count("<div class=\"page\">"), 3);
+    QVERIFY(html.contains("MX840 TEST DATA+GRAPH  REPORT"));
+    QCOMPARE(html.count("src=\"data:image/png;base64,"), 1); // the summary, once
+    const QByteArray text = exported(data, QStringLiteral("r.txt"));
+    QCOMPARE(text.count('\f'), 2);
+    QCOMPARE(text.count("The Page"), 3);
+    const QByteArray csv = exported(data, QStringLiteral("r.csv"));
+    QCOMPARE(csv.count("\r\n"), 3 * 3 + 75); // header, columns and footer on each page, and the rows
+    QVERIFY(csv.contains("\r\n75,09:00:15,12.5,RPM\r\n"));
+    QVERIFY(!ReportExport::FormatOf(QStringLiteral("r.doc")));
+}
+
+// Cancelled, failed on a full disk (the file size limit stands in for it) or
+// into a folder that is not there: the old file, or none, and never a half one.
+void TestReportRenderer::exportsNeverLeaveHalfFiles()
+{
+    const ReadingTable table = tableOfRows(20000); // more pages than a slice
+    const ReportRenderer data(ReportLayouts::QuickRep1(), {&table, {}, QStringLiteral("10.12.26"), 541});
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("r.txt"));
+    {
+        ReportExport job(data, path, ReportExport::Format::Text);
+        QCOMPARE(job.step(), TableFileJob::Status::Running);
+        job.cancel();
+        QCOMPARE(job.status(), TableFileJob::Status::Cancelled);
+    }
+    QVERIFY(!QFile::exists(path));
+
+    QFile old(path);
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+    old.close();
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 50000;
+    setrlimit(RLIMIT_FSIZE, &small);
+    ReportExport limited(data, path, ReportExport::Format::Text);
+    const TableFileJob::Status status = limited.run();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    QCOMPARE(status, TableFileJob::Status::Failed);
+    QVERIFY(!limited.errorString().isEmpty());
+    QCOMPARE(contents(path), QByteArray("old"));
+
+    ReportExport nowhere(data, dir.filePath(QStringLiteral("no/such/r.pdf")), ReportExport::Format::Pdf);
+    QCOMPARE(nowhere.run(), TableFileJob::Status::Failed);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("r.txt")});
 }
 
 QTEST_MAIN(TestReportRenderer)

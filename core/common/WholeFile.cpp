@@ -1,0 +1,33 @@
+#include "core/common/WholeFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+bool WholeFile::open()
+{
+    const QFileInfo info(name);
+    if (info.exists() && !info.isFile() && !info.isDir())
+        file = std::make_unique<QFile>(name);
+    else
+        file = std::make_unique<QSaveFile>(name);
+    return file->open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+}
+
+bool WholeFile::commit()
+{
+    if (auto *saveFile = qobject_cast<QSaveFile *>(file.get()))
+        return saveFile->commit();
+    file->close();
+    return file->error() == QFileDevice::NoError;
+}
+
+void WholeFile::discard()
+{
+    if (!file || !file->isOpen())
+        return;
+    if (auto *saveFile = qobject_cast<QSaveFile *>(file.get()))
+        saveFile->cancelWriting();
+    else
+        file->close();
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "core/common/WholeFile.h"
+#include "core/recording/TableFiles.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class QPainter;
+class QPdfWriter;
+class ReportRenderer;
+
+// Writes a whole report into one file, a few pages at a time so that a window
+// can show the progress and offer to cancel: PDF (the pages as printed), HTML
+// (one self-contained document, every item at its place, the picture
+// embedded), plain text or CSV (see ReportContent). The file appears only when
+// complete: a cancelled or failed export leaves the old file, or none.
+class ReportExport : public TableFileJob
+{
+public:
+    enum class Format { Pdf, Html, Text, Csv };
+    // The format a file name's extension asks for: .pdf, .html (or .htm), .txt, .csv.
+    static std::optional<Format> FormatOf(const QString &fileName);
+
+    ReportExport(const ReportRenderer &report, const QString &fileName, Format format);
+    ~ReportExport() override;
+    Status step() override;
+    void cancel() override;
+
+private:
+    bool begin();
+    bool writePage(qint64 number);
+    bool finish();
+    QByteArray htmlPage(qint64 number) const;
+
+    const ReportRenderer &report;
+    Format format;
+    WholeFile file;
+    std::unique_ptr<QPdfWriter> pdf;
+    std::unique_ptr<QPainter> painter;
+    qint64 nextPage = 0; // 0: not begun
+};

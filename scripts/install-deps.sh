@@ -9,7 +9,7 @@ packages=(
   libudev-dev libbenchmark-dev
   umockdev libumockdev-dev
   fonts-liberation
-  xvfb xauth
+  xvfb xauth poppler-utils
   clang libclang-rt-14-dev
 )
 

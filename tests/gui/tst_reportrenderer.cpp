@@ -5,10 +5,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFontMetricsF>
+#include <QHash>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <tuple>
 
 #include <sys/resource.h>
 
@@ -52,6 +56,7 @@ private slots:
     void graphReportStretchesThePicture();
     void exportsEachFormat();
     void exportsNeverLeaveHalfFiles();
+    void pdfTextsSitWhereTheLayoutPutsThem();
 };
 
 // Everything within the margins; the title centred and blue at its top; the
@@ -201,6 +206,37 @@ void TestReportRenderer::exportsNeverLeaveHalfFiles()
     ReportExport nowhere(data, dir.filePath(QStringLiteral("no/such/r.pdf")), ReportExport::Format::Pdf);
     QCOMPARE(nowhere.run(), TableFileJob::Status::Failed);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("r.txt")});
+}
+
+// The words of a PDF's first page where a PDF reader finds them (pdftotext
+// -bbox), against the data report's layout: within half a millimetre.
+void TestReportRenderer::pdfTextsSitWhereTheLayoutPutsThem()
+{
+    const ReadingTable table = tableOfRows(75);
+    const ReportRenderer data(ReportLayouts::QuickRep1(), {&table, {}, QStringLiteral("10.12.26"), 3});
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("r.pdf"));
+    QCOMPARE(ReportExport(data, pdf, ReportExport::Format::Pdf).run(), TableFileJob::Status::Done);
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), {"-bbox", "-f", "1", "-l", "1", pdf, "-"});
+    QVERIFY2(pdftotext.waitForFinished(20000) && pdftotext.exitCode() == 0, "pdftotext (poppler-utils) did not run");
+    QHash<QString, QPointF> words; // the first place of each word, in millimetres
+    const QRegularExpression word(QStringLiteral("xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\"[^>]*>([^<]+)</word>"));
+    for (auto match = word.globalMatch(QString::fromUtf8(pdftotext.readAllStandardOutput())); match.hasNext();) {
+        const QRegularExpressionMatch m = match.next();
+        if (!words.contains(m.captured(3)))
+            words.insert(m.captured(3), QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()) * 25.4 / 72);
+    }
+    // Page margin 10 mm; header band at 10, column header at 20.58, first row at 31.16, footer at 276.42.
+    const QList<std::tuple<QString, double, double>> expected{
+        {"Print", 10 + 158.8, 10 + 5.3},      {"10.12.26", 10 + 171.4, 10 + 5.3}, {"No", 10 + 12.7, 20.58 + 4.2},
+        {"Time", 10 + 66.7, 20.58 + 4.8},     {"Value", 10 + 108.2, 20.58 + 4.8}, {"Unit", 10 + 149.2, 20.58 + 4.8},
+        {"09:00:01", 10 + 66.7, 31.16 + 1.6}, {"The", 10 + 8.5, 276.42 + 4.2},    {"Of", 10 + 31.8, 276.42 + 4.2}};
+    for (const auto &[text, x, y] : expected) {
+        QVERIFY2(words.contains(text), qPrintable(text));
+        QVERIFY2(qAbs(words[text].x() - x) < 0.5 && qAbs(words[text].y() - y) < 0.5,
+                 qPrintable(QStringLiteral("%1 at %2, %3").arg(text).arg(words[text].x()).arg(words[text].y())));
+    }
 }
 
 QTEST_MAIN(TestReportRenderer)

@@ -1,8 +1,11 @@
 #include "LogOptions.h"
 
+#include "core/reports/ReportContent.h"
+
 const char kLogUsage[] = "Usage: mx840-log [--cable | --simulate[=FILE] | --replay FILE] [--trace]\n"
                          "                 [--repeat | --no-repeat] [--interval N] [--limit N]\n"
                          "                 [--open TABLE]... [--out TABLE]\n"
+                         "                 [--report data|graph|both [--picture FILE] --export FILE]\n"
                          "\n"
                          "Records the meter's readings without a window, under the same record\n"
                          "policy as the window, and prints every recorded row: No, Time, Value and\n"
@@ -61,13 +64,24 @@ const char kLogUsage[] = "Usage: mx840-log [--cable | --simulate[=FILE] | --repl
                          "                  a FIFO, /dev/stdout) is written into directly, never\n"
                          "                  replaced; a live run streams its rows into it.\n"
                          "\n"
+                         "Reports (of the table as it stands when --out would save it):\n"
+                         "  --report data|graph|both\n"
+                         "                  The data report (the rows), the graph report (a picture)\n"
+                         "                  or both in one, as the window prints them.\n"
+                         "  --picture FILE  The picture of the graph reports (any image Qt reads,\n"
+                         "                  such as the chart saved as a bitmap).\n"
+                         "  --export FILE   Write the report to FILE, the format by its extension:\n"
+                         "                  .pdf, .html, .txt or .csv.\n"
+                         "\n"
                          "  -h, --help      Show this text.\n"
                          "\n"
                          "Exit status: 0 on success; 1 when no cable is found, it cannot be opened,\n"
                          "or the meter stays silent until the link gives up; 2 for bad arguments, a\n"
                          "missing or unreadable file, or a malformed line (the message names it);\n"
                          "3 when a table file cannot be opened (\"Failed to Load File!\") or saved,\n"
-                         "or a row cannot be written (the run stops; every row written is kept);\n"
+                         "a row cannot be written (the run stops; every row written is kept), a\n"
+                         "graph report has no picture or one that cannot be read (said before the\n"
+                         "run starts), or a report cannot be exported;\n"
                          "4 when standard output cannot be written (a closed pipe, a full disk):\n"
                          "printing stops, the run ends and the table is saved all the same.\n";
 
@@ -83,6 +97,24 @@ std::optional<LogOptions> ParseLogOptions(const QStringList &arguments, QString 
             options.trace = true;
         } else if (argument == u"--repeat" || argument == u"--no-repeat") {
             options.repeat = argument == u"--repeat";
+        } else if (argument == u"--report") {
+            const QString kind = i + 1 < arguments.size() ? arguments[++i] : QString();
+            if (kind == u"data")
+                options.report = LogOptions::Report::Data;
+            else if (kind == u"graph")
+                options.report = LogOptions::Report::Graph;
+            else if (kind == u"both")
+                options.report = LogOptions::Report::Both;
+            else {
+                *error = QStringLiteral("--report is one of data, graph or both, not \"%1\"").arg(kind);
+                return std::nullopt;
+            }
+        } else if (argument == u"--picture" || argument == u"--export") {
+            if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty()) {
+                *error = QStringLiteral("%1 needs a file name").arg(argument);
+                return std::nullopt;
+            }
+            (argument == u"--picture" ? options.picture : options.exportFile) = arguments[++i];
         } else if (argument == u"--open" || argument == u"--out") {
             if (i + 1 >= arguments.size()) {
                 *error = QStringLiteral("%1 needs a file name").arg(argument);
@@ -150,6 +182,15 @@ std::optional<LogOptions> ParseLogOptions(const QStringList &arguments, QString 
     }
     if (sources > 1) {
         *error = QStringLiteral("give one source: --cable, --simulate or --replay");
+        return std::nullopt;
+    }
+    if (options.report.has_value() != !options.exportFile.isEmpty()) {
+        *error = QStringLiteral("--report and --export go together");
+        return std::nullopt;
+    }
+    if (options.report && !ReportFileFormatOf(options.exportFile)) {
+        *error = QStringLiteral("--export %1: the extension names the format: .pdf, .html, .txt or .csv")
+                     .arg(options.exportFile);
         return std::nullopt;
     }
     if (sources == 0 && !options.open.isEmpty())

@@ -24,6 +24,11 @@ struct LogOptions
     // table saved at the end.
     QStringList open;
     QString out;
+    // A report of the table at the end, exported to a file.
+    enum class Report { Data, Graph, Both };
+    std::optional<Report> report;
+    QString picture;
+    QString exportFile;
 };
 
 extern const char kLogUsage[];

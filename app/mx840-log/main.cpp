@@ -1,4 +1,5 @@
 #include "LogOptions.h"
+#include "ReportOut.h"
 #include "TableOut.h"
 #include "core/app/MeterSession.h"
 #include "core/app/StartUp.h"
@@ -11,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QTimer>
 
 #include <cerrno>
@@ -123,26 +125,42 @@ int tableOutFailure(const LogOptions &options, const TableOut &out)
                 kExitTableFile);
 }
 
-// The --out file, if one was given, once it is known it can be replaced.
-std::unique_ptr<TableOut> tableOut(const LogOptions &options, int *status)
+// What a run leaves behind besides its printed rows: the --out file and the report.
+struct RunOutputs
 {
-    if (options.out.isEmpty())
-        return {};
-    auto out = std::make_unique<TableOut>(options.out);
-    if (!out->canReplace()) {
-        *status = tableOutFailure(options, *out);
-        return {};
+    std::unique_ptr<TableOut> table; // none without --out
+    std::optional<ReportOut> report; // none without --report
+};
+
+// The outputs asked for, once it is known they can be made: the --out file can
+// be replaced, the report's picture can be read. Otherwise a status.
+int prepareOutputs(const LogOptions &options, RunOutputs &outputs)
+{
+    if (!options.out.isEmpty()) {
+        outputs.table = std::make_unique<TableOut>(options.out);
+        if (!outputs.table->canReplace())
+            return tableOutFailure(options, *outputs.table);
     }
-    return out;
+    if (options.report) {
+        QString error;
+        outputs.report = ReportOut::prepare(options, &error);
+        if (!outputs.report)
+            return fail(error, kExitTableFile);
+    }
+    return 0;
 }
 
-// The end of every run: the table reaches the --out file, and the status says
-// the first thing that went wrong.
-int finishRun(const MeterSession &session, const LogOptions &options, TableOut *out, LineOutput &output, int status)
+// The end of every run: the table reaches the --out file, the report its file,
+// and the status says the first thing that went wrong.
+int finishRun(const MeterSession &session, const LogOptions &options, RunOutputs &outputs, LineOutput &output,
+              int status)
 {
     output.close();
-    if (out && !out->finish(session.cds1) && status == 0)
-        status = tableOutFailure(options, *out);
+    if (outputs.table && !outputs.table->finish(session.cds1) && status == 0)
+        status = tableOutFailure(options, *outputs.table);
+    QString error;
+    if (outputs.report && !outputs.report->write(session.cds1, &error) && status == 0)
+        status = fail(error, kExitTableFile);
     if (status == 0 && output.failed())
         status = kExitOutput;
     return status;
@@ -180,9 +198,8 @@ int replay(const LogOptions &options)
     configure(session, options);
     if (const int status = openTables(session, options))
         return status;
-    int status = 0;
-    const std::unique_ptr<TableOut> out = tableOut(options, &status);
-    if (status)
+    RunOutputs outputs;
+    if (const int status = prepareOutputs(options, outputs))
         return status;
     LineOutput output;
     ReplayReader steps(file);
@@ -201,7 +218,7 @@ int replay(const LogOptions &options)
         return fail(QStringLiteral("%1: %2").arg(options.file, steps.error()), kExitBadInput);
     if (file.error() != QFileDevice::NoError)
         return fail(QStringLiteral("cannot read %1: %2").arg(options.file, file.errorString()), kExitBadInput);
-    return finishRun(session, options, out.get(), output, 0);
+    return finishRun(session, options, outputs, output, 0);
 }
 
 // No source: the --open files become the --out file.
@@ -210,12 +227,11 @@ int convert(const LogOptions &options)
     MeterSession session;
     if (const int status = openTables(session, options))
         return status;
-    int status = 0;
-    const std::unique_ptr<TableOut> out = tableOut(options, &status);
-    if (status)
+    RunOutputs outputs;
+    if (const int status = prepareOutputs(options, outputs))
         return status;
     LineOutput output;
-    return finishRun(session, options, out.get(), output, 0);
+    return finishRun(session, options, outputs, output, 0);
 }
 
 // The link's boxes, as lines on standard error.
@@ -277,14 +293,13 @@ int live(const LogOptions &options)
     configure(session, options);
     if (const int status = openTables(session, options))
         return status;
-    int status = 0;
-    const std::unique_ptr<TableOut> out = tableOut(options, &status);
-    if (status)
+    RunOutputs outputs;
+    if (const int status = prepareOutputs(options, outputs))
         return status;
     THidDeviceController HidCtl(platform);
     ConsoleMessages messages;
     LineOutput output;
-    FramePrinter printer{session, output, options, out.get()};
+    FramePrinter printer{session, output, options, outputs.table.get()};
     LinkControl link(session.state, session.display, session.indicator, HidCtl, messages,
                      THidDataEvent(&printer, &FramePrinter::Read618), THidDataEvent());
     link.wireEvents();
@@ -296,9 +311,9 @@ int live(const LogOptions &options)
     }
     followCable(link);
     // Reports reach the printer only once the event loop runs.
-    if (out && !out->start(session.cds1)) {
+    if (outputs.table && !outputs.table->start(session.cds1)) {
         link.Panel2Click();
-        return tableOutFailure(options, *out);
+        return tableOutFailure(options, *outputs.table);
     }
 
     QObject context;
@@ -314,22 +329,36 @@ int live(const LogOptions &options)
     QObject::connect(&SampInterTime, &QTimer::timeout, &context,
                      [&session] { session.recordPolicy.SampInterTimeTimer(); });
     SampInterTime.start(StartUp::SampInterTimeMilliseconds);
-    status = QCoreApplication::exec();
+    const int status = QCoreApplication::exec();
     if (link.USBConDown)
         link.Panel2Click(); // disconnect: the read thread stops
-    return finishRun(session, options, out.get(), output, status);
+    return finishRun(session, options, outputs, output, status);
 }
 
 } // namespace
+
+// Painting a report needs fonts, so a GUI application, which is given no
+// screen: reports are painted off screen.
+std::unique_ptr<QCoreApplication> applicationFor(bool paintsReports, int &argc, char *argv[])
+{
+    if (!paintsReports)
+        return std::make_unique<QCoreApplication>(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
 
 int main(int argc, char *argv[])
 {
     // A closed pipe or a file size limit is an error to report, not a death.
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);
-    QCoreApplication application(argc, argv);
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
     QString error;
-    const std::optional<LogOptions> options = ParseLogOptions(QCoreApplication::arguments().mid(1), &error);
+    const std::optional<LogOptions> options = ParseLogOptions(arguments, &error);
+    const std::unique_ptr<QCoreApplication> application = applicationFor(options && options->report, argc, argv);
     if (!options) {
         std::fputs(kLogUsage, stderr);
         return fail(error, kExitBadInput);

@@ -2,6 +2,8 @@
 
 #include "core/recording/ReadingTable.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 #include <utility>
 
@@ -16,6 +18,20 @@ QByteArray csvField(const QString &text)
 }
 
 } // namespace
+
+std::optional<ReportFileFormat> ReportFileFormatOf(const QString &fileName)
+{
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    if (suffix == u"pdf")
+        return ReportFileFormat::Pdf;
+    if (suffix == u"html" || suffix == u"htm")
+        return ReportFileFormat::Html;
+    if (suffix == u"txt")
+        return ReportFileFormat::Text;
+    if (suffix == u"csv")
+        return ReportFileFormat::Csv;
+    return std::nullopt;
+}
 
 ReportContent::ReportContent(ReportLayout layout, const ReadingTable *rows, QString printDate, qint32 countLabel)
     : reportLayout(std::move(layout))

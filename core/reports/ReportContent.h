@@ -5,7 +5,14 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 class ReadingTable;
+
+// The files a report is exported to, by the name's extension: .pdf, .html (or
+// .htm), .txt, .csv; nothing for any other.
+enum class ReportFileFormat { Pdf, Html, Text, Csv };
+std::optional<ReportFileFormat> ReportFileFormatOf(const QString &fileName);
 
 // A report as it will print: its layout, its pages, and the text every item
 // shows — the table's fields, the print date, the page number and the page

@@ -3,7 +3,6 @@
 #include "gui/reports/ReportRenderer.h"
 
 #include <QBuffer>
-#include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -57,20 +56,6 @@ const QByteArray HtmlHead =
     "</style></head><body>\n";
 
 } // namespace
-
-std::optional<ReportExport::Format> ReportExport::FormatOf(const QString &fileName)
-{
-    const QString suffix = QFileInfo(fileName).suffix().toLower();
-    if (suffix == u"pdf")
-        return Format::Pdf;
-    if (suffix == u"html" || suffix == u"htm")
-        return Format::Html;
-    if (suffix == u"txt")
-        return Format::Text;
-    if (suffix == u"csv")
-        return Format::Csv;
-    return std::nullopt;
-}
 
 ReportExport::ReportExport(const ReportRenderer &renderer, const QString &fileName, Format fileFormat)
     : report(renderer), format(fileFormat), file(fileName)

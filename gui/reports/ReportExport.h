@@ -2,6 +2,7 @@
 
 #include "core/common/WholeFile.h"
 #include "core/recording/TableFiles.h"
+#include "core/reports/ReportContent.h"
 
 #include <QString>
 
@@ -20,9 +21,8 @@ class ReportRenderer;
 class ReportExport : public TableFileJob
 {
 public:
-    enum class Format { Pdf, Html, Text, Csv };
-    // The format a file name's extension asks for: .pdf, .html (or .htm), .txt, .csv.
-    static std::optional<Format> FormatOf(const QString &fileName);
+    using Format = ReportFileFormat;
+    static std::optional<Format> FormatOf(const QString &fileName) { return ReportFileFormatOf(fileName); }
 
     ReportExport(const ReportRenderer &report, const QString &fileName, Format format);
     ~ReportExport() override;

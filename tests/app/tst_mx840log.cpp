@@ -1,5 +1,6 @@
 #include "platform/locale/SystemLocale.h"
 
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -81,6 +82,9 @@ private slots:
     void closedOutputKeepsTheTable();
     void streamsAndDevices();
     void readOnlyFolderIsRefusedBeforeTheRun();
+    void reportsOfTheTable();
+    void reportFailures_data();
+    void reportFailures();
 };
 
 void TestMx840Log::replayPrintsEveryShownFrame()
@@ -159,6 +163,11 @@ void TestMx840Log::failures_data()
     QTest::newRow("negative interval") << QStringList{"--interval", "-1"} << QByteArray() << "whole number";
     QTest::newRow("odd limit") << QStringList{"--limit", "7"} << QByteArray() << "--limit is one of";
     QTest::newRow("limit without value") << QStringList{"--limit"} << QByteArray() << "needs a value";
+    QTest::newRow("report without export")
+        << QStringList{"--replay", "FILE", "--report", "data"} << QByteArray("tick\n") << "go together";
+    QTest::newRow("report of no kind") << QStringList{"--report", "table"} << QByteArray() << "--report is one of";
+    QTest::newRow("export of no format") << QStringList{"--replay", "FILE", "--report", "data", "--export", "DIR/r.doc"}
+                                         << QByteArray("tick\n") << "the extension names the format";
     QTest::newRow("empty out") << QStringList{"--replay", "FILE", "--out", ""} << QByteArray("tick\n")
                                << "not an empty one";
 }
@@ -461,6 +470,83 @@ void TestMx840Log::readOnlyFolderIsRefusedBeforeTheRun()
     QVERIFY2(err.contains("is not writable: " + qt_error_string(EACCES).toUtf8()), err.constData());
     QCOMPARE(process.readAllStandardOutput(), QByteArray());
     QCOMPARE(contents(out), QByteArray("old\r\n"));
+}
+
+// The table as it stands at the end goes into the report; the CSV export's
+// rows are the table's.
+void TestMx840Log::reportsOfTheTable()
+{
+    QTemporaryDir dir;
+    const QString replay = writeFile(dir, kFrameReports + kPointFrameReports);
+    const QString csv = dir.filePath("r.csv");
+    const Run run = runLog({"--replay", replay, "--report", "data", "--export", csv});
+    QCOMPARE(run.exitCode, 0);
+    const QList<QByteArray> lines = contents(csv).split('\n');
+    QCOMPARE(lines.size(), 5 + 1); // header, columns, two rows, footer
+    const QList<QByteArray> printed = run.out.split('\n');
+    QCOMPARE(lines[2], QByteArray(printed[0]).replace('\t', ',') + '\r');
+    QCOMPARE(lines[4], QByteArray("The Page,1,Of,1\r"));
+
+    QImage picture(64, 48, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    const QString bmp = dir.filePath("chart.bmp");
+    QVERIFY(picture.save(bmp, "BMP"));
+    const QString html = dir.filePath("r.html");
+    QCOMPARE(runLog({"--replay", replay, "--report", "both", "--picture", bmp, "--export", html}).exitCode, 0);
+    QVERIFY(contents(html).contains("MX840 TEST DATA+GRAPH  REPORT"));
+    QVERIFY(contents(html).contains("src=\"data:image/png;base64,"));
+    const QString pdf = dir.filePath("r.pdf");
+    QCOMPARE(
+        runLog({"--open", dir.filePath("none.xls"), "--report", "graph", "--picture", bmp, "--export", pdf}).exitCode,
+        3); // the open fails first
+    QCOMPARE(runLog({"--replay", replay, "--report", "graph", "--picture", bmp, "--export", pdf}).exitCode, 0);
+    QVERIFY(contents(pdf).startsWith("%PDF"));
+}
+
+void TestMx840Log::reportFailures_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("graph without picture")
+        << QStringList{"--report", "graph", "--export", "DIR/r.pdf"} << " Warning:Please select graph to print! ";
+    QTest::newRow("both without picture")
+        << QStringList{"--report", "both", "--export", "DIR/r.pdf"} << " Warning:Please select graph to print! ";
+    QTest::newRow("picture missing") << QStringList{"--report",     "graph",    "--picture",
+                                                    "DIR/none.png", "--export", "DIR/r.pdf"}
+                                     << "cannot read the picture DIR/none.png";
+    QTest::newRow("picture a folder") << QStringList{"--report", "graph", "--picture", "DIR", "--export", "DIR/r.pdf"}
+                                      << "cannot read the picture DIR";
+    QTest::newRow("picture not an image")
+        << QStringList{"--report", "both", "--picture", "FILE", "--export", "DIR/r.pdf"}
+        << "cannot read the picture FILE";
+    QTest::newRow("picture truncated") << QStringList{"--report",    "both",     "--picture",
+                                                      "DIR/cut.png", "--export", "DIR/r.pdf"}
+                                       << "cannot read the picture DIR/cut.png";
+    QTest::newRow("export nowhere") << QStringList{"--report", "data", "--export", "DIR/no/such/r.pdf"}
+                                    << "cannot export the report to DIR/no/such/r.pdf";
+}
+
+// Refused before the run when the picture is wrong; the report file is never
+// left half-written.
+void TestMx840Log::reportFailures()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString replay = writeFile(dir, kFrameReports);
+    QImage picture(64, 48, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QVERIFY(picture.save(dir.filePath("whole.png"), "PNG"));
+    QFile cut(dir.filePath("cut.png"));
+    QVERIFY(cut.open(QIODevice::WriteOnly) && cut.write(contents(dir.filePath("whole.png")).left(40)) == 40);
+    cut.close();
+    for (QString &argument : arguments)
+        argument = argument.replace(QStringLiteral("FILE"), replay).replace(QStringLiteral("DIR"), dir.path());
+    message = message.replace(QStringLiteral("FILE"), replay).replace(QStringLiteral("DIR"), dir.path());
+    const Run run = runLog(QStringList{"--replay", replay} + arguments);
+    QCOMPARE(run.exitCode, 3);
+    QVERIFY2(QString::fromLocal8Bit(run.err).contains(message), run.err.constData());
+    QVERIFY(!QFile::exists(dir.filePath("r.pdf")));
 }
 
 QTEST_GUILESS_MAIN(TestMx840Log)

@@ -1,0 +1,94 @@
+// The data report of a million rows exported to each format, beside the
+// tab-separated table save of the same table in the same run; and what a page
+// of a ten-million-row report costs: laying it out and painting it, the first
+// page and the last. Files go to $TMPDIR (default /tmp).
+#include "core/recording/TableFiles.h"
+#include "core/reports/ReportContent.h"
+#include "gui/reports/ReportExport.h"
+#include "gui/reports/ReportRenderer.h"
+
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <QTime>
+
+#include <map>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+const ReadingTable &tableOf(qint64 rows)
+{
+    static std::map<qint64, ReadingTable> tables;
+    auto found = tables.find(rows);
+    if (found != tables.end())
+        return found->second;
+    ReadingTable &t = tables[rows];
+    for (qint64 i = 0; i < rows; ++i)
+        t.append({qint32(i + 1), QTime(0, 0).addSecs(int(i / 9)).toString(QStringLiteral("hh:mm:ss")),
+                  QString::number(10000 + (i * 7919) % 90000), QStringLiteral("RPM")});
+    return t;
+}
+
+QTemporaryDir &folder()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+void BM_Export(benchmark::State &bench, ReportFileFormat format, const char *name)
+{
+    const ReadingTable &table = tableOf(1'000'000);
+    const ReportRenderer report(ReportLayouts::QuickRep1(),
+                                {&table, {}, QStringLiteral("10.12.26"), DataReportPages(table.rowCount())});
+    const QString path = folder().filePath(QString::fromLatin1(name));
+    for (auto _ : bench) {
+        ReportExport job(report, path, format);
+        if (job.run() != TableFileJob::Status::Done)
+            bench.SkipWithError(qPrintable(job.errorString()));
+    }
+    bench.counters["pages/s"] =
+        benchmark::Counter(double(report.pageCount()), benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void BM_TableSaveText(benchmark::State &bench)
+{
+    const ReadingTable &table = tableOf(1'000'000);
+    const QString path = folder().filePath(QStringLiteral("table.xls"));
+    for (auto _ : bench) {
+        TableSave job(table, ReadingTable::FieldNames(), path);
+        if (job.run() != TableFileJob::Status::Done)
+            bench.SkipWithError(qPrintable(job.errorString()));
+    }
+}
+
+// A page of ten million rows, first or last: laid out and painted at screen resolution.
+void BM_PaintPage(benchmark::State &bench)
+{
+    const ReadingTable &table = tableOf(10'000'000);
+    const ReportRenderer report(ReportLayouts::QuickRep1(),
+                                {&table, {}, QStringLiteral("10.12.26"), DataReportPages(table.rowCount())});
+    const qint64 page = bench.range(0) == 0 ? 1 : report.pageCount();
+    for (auto _ : bench)
+        benchmark::DoNotOptimize(report.pageImage(page, 96));
+}
+
+} // namespace
+
+BENCHMARK_CAPTURE(BM_Export, pdf, ReportFileFormat::Pdf, "r.pdf")->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(BM_Export, html, ReportFileFormat::Html, "r.html")->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(BM_Export, text, ReportFileFormat::Text, "r.txt")->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK_CAPTURE(BM_Export, csv, ReportFileFormat::Csv, "r.csv")->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_TableSaveText)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_PaintPage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -39,7 +39,20 @@ ReportContent::ReportContent(ReportLayout layout, const ReadingTable *rows, QStr
     , table(rows)
     , date(std::move(printDate))
     , pageCountLabel(countLabel)
-{}
+{
+    // Each band's text items, left to right; a centred item stands at the band's middle.
+    const auto leftOf = [](const ReportItem *item) { return item->centred ? ReportLayout::BandWidth / 2 : item->left; };
+    for (const ReportBand &band : reportLayout.bands) {
+        QList<const ReportItem *> items;
+        for (const ReportItem &item : band.items) {
+            if (item.kind != ReportItem::Kind::Picture)
+                items.append(&item);
+        }
+        std::stable_sort(items.begin(), items.end(),
+                         [&](const ReportItem *a, const ReportItem *b) { return leftOf(a) < leftOf(b); });
+        itemsByBand.append(items);
+    }
+}
 
 QString ReportContent::itemText(const ReportItem &item, qint64 number, qint64 row) const
 {
@@ -57,18 +70,9 @@ QString ReportContent::itemText(const ReportItem &item, qint64 number, qint64 ro
     return {};
 }
 
-// The band's text items, left to right; a centred item stands at the band's middle.
-QList<const ReportItem *> ReportContent::textItems(const ReportBand &band) const
+const QList<const ReportItem *> &ReportContent::textItems(const ReportBand &band) const
 {
-    QList<const ReportItem *> items;
-    for (const ReportItem &item : band.items) {
-        if (item.kind != ReportItem::Kind::Picture)
-            items.append(&item);
-    }
-    const auto leftOf = [](const ReportItem *item) { return item->centred ? ReportLayout::BandWidth / 2 : item->left; };
-    std::stable_sort(items.begin(), items.end(),
-                     [&](const ReportItem *a, const ReportItem *b) { return leftOf(a) < leftOf(b); });
-    return items;
+    return itemsByBand[&band - reportLayout.bands.data()];
 }
 
 QByteArray ReportContent::textPage(qint64 number) const

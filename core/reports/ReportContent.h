@@ -45,11 +45,12 @@ public:
     static constexpr int TextColumns = 100;
 
 private:
-    QList<const ReportItem *> textItems(const ReportBand &band) const;
+    const QList<const ReportItem *> &textItems(const ReportBand &band) const;
 
     ReportLayout reportLayout;
     ReportPagination pagination; // refers to reportLayout
     const ReadingTable *table;
     QString date;
     qint32 pageCountLabel;
+    QList<QList<const ReportItem *>> itemsByBand; // each band's text items, left to right
 };

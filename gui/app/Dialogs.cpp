@@ -1,7 +1,11 @@
 #include "gui/app/Dialogs.h"
 
+#include "gui/reports/ReportPreview.h"
+
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QImageReader>
 #include <QMessageBox>
 #include <QProgressDialog>
 
@@ -80,4 +84,27 @@ TableFileJob::Status QtDialogs::runTableJob(const QString &label, TableFileJob &
             job.cancel();
     }
     return job.status();
+}
+
+// Every image format Qt reads (the chart's saved bitmap among them), from the
+// user's home folder.
+QString QtDialogs::openPictureFile()
+{
+    QStringList patterns;
+    for (const QByteArray &format : QImageReader::supportedImageFormats())
+        patterns << QStringLiteral("*.") + QString::fromLatin1(format);
+    QFileDialog dialog(owner, QString(), QDir::homePath(),
+                       QStringLiteral("Pictures (%1);;All files (*)").arg(patterns.join(u' ')));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
+}
+
+void QtDialogs::previewReport(const ReportRenderer &report)
+{
+    ReportPreview preview(report, *this, owner);
+    preview.exec();
 }

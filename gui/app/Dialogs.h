@@ -4,6 +4,7 @@
 #include "core/recording/TableFiles.h"
 
 class QWidget;
+class ReportRenderer;
 
 // Every modal box the window shows goes through here, so that a test can
 // answer them; the real one uses Qt's boxes.
@@ -22,6 +23,10 @@ public:
     // Runs a table file job to its end, showing its progress and offering to
     // cancel it; the window keeps repainting meanwhile.
     virtual TableFileJob::Status runTableJob(const QString &label, TableFileJob &job) = 0;
+    // The picture chooser of the graph reports: the chosen file, or empty.
+    virtual QString openPictureFile() = 0;
+    // The report's preview, modal: returns when the user closes it.
+    virtual void previewReport(const ReportRenderer &report) = 0;
 };
 
 class QtDialogs : public Dialogs
@@ -36,6 +41,8 @@ public:
     QString saveTableFile(bool forgetLastName) override;
     QString openTableFile() override;
     TableFileJob::Status runTableJob(const QString &label, TableFileJob &job) override;
+    QString openPictureFile() override;
+    void previewReport(const ReportRenderer &report) override;
 
 private:
     QWidget *owner;

@@ -8,6 +8,7 @@
 #include "gui/link/LinkPanel.h"
 #include "gui/recording/RecordingPanel.h"
 #include "gui/recording/TableFilesPanel.h"
+#include "gui/reports/ReportsPanel.h"
 #include "gui/widgets/Panel.h"
 #include "platform/locale/SystemLocale.h"
 
@@ -150,8 +151,11 @@ void TFrmTest::connectHandlers()
     connect(Panel3, &Panel::clicked, this, &TFrmTest::Panel3Click);
     connect(miExit, &QAction::triggered, this, &TFrmTest::miExitClick);
 
-    // Reports (File > Print, MajPrint) and the store window's buttons are
-    // wired where all five windows are known (Windows).
+    // Reports (File > Print, MajPrint, SpeedButton7) once their dialog is
+    // attached; the store window's buttons where all five windows are known.
+    connect(print, &QAction::triggered, this, &TFrmTest::printClick);
+    connect(MajPrint, &QToolButton::clicked, this, &TFrmTest::MajPrintClick);
+    connect(SpeedButton7, &QToolButton::clicked, this, &TFrmTest::SpeedButton7Click);
     ConTimer->start();
     SampInterTime->start();
 }
@@ -410,6 +414,29 @@ void TFrmTest::ExportTable(const ReadingTable &Table, const QString &FileName)
 void TFrmTest::ImportTable(const QString &FileName, ReadingTable &Table, bool EmptyFirst)
 {
     tableFilesPanel->ImportTable(FileName, Table, EmptyFirst);
+}
+
+void TFrmTest::attachReports(TFrmprint &Frmprint)
+{
+    reportsPanel = std::make_unique<ReportsPanel>(Frmprint, session, dialogs, [this] { update(); });
+}
+
+void TFrmTest::printClick()
+{
+    if (reportsPanel)
+        reportsPanel->printClick();
+}
+
+void TFrmTest::MajPrintClick()
+{
+    if (reportsPanel)
+        reportsPanel->MajPrintClick();
+}
+
+void TFrmTest::SpeedButton7Click()
+{
+    if (reportsPanel)
+        reportsPanel->SpeedButton7Click();
 }
 
 // ---------------------------------------------------------------- the end

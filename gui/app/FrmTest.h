@@ -18,6 +18,8 @@ class LinkPanel;
 class QAction;
 class QTimer;
 class RecordingPanel;
+class ReportsPanel;
+class TFrmprint;
 class TableFilesPanel;
 
 // The main window, a switchboard. Its controls (FrmTestUi) keep the names the
@@ -28,7 +30,7 @@ class TableFilesPanel;
 //   recording and the grid        RecordingPanel   gui/recording
 //   table files                   TableFilesPanel  gui/recording
 //   the trend chart               ChartPanel       gui/chart
-//   reports (Print, MajPrint)     gui/reports
+//   reports                       ReportsPanel     gui/reports
 //
 // What stays here: the live path onto the LCD and the dial, the repaint at a
 // bounded rate, and the program's end.
@@ -96,6 +98,12 @@ public:
     void SetFeatureClick();
     void ConTimerTimer();
 
+    // Reports; they act once the print style dialog is attached.
+    void attachReports(TFrmprint &Frmprint);
+    void printClick();
+    void MajPrintClick();
+    void SpeedButton7Click();
+
     // Shell handlers
     void miExitClick();
     void Panel3Click();
@@ -122,6 +130,7 @@ private:
     std::unique_ptr<RecordingPanel> recordingPanel;
     std::unique_ptr<TableFilesPanel> tableFilesPanel;
     std::unique_ptr<ChartPanel> chartPanel;
+    std::unique_ptr<ReportsPanel> reportsPanel;
 
     // Bursts of frames cause one repaint, at most 25 a second.
     QTimer *refreshTimer = nullptr;

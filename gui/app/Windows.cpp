@@ -15,11 +15,14 @@ Windows::Windows(HidPlatform &hidPlatform)
 }
 
 // What one window asks of another is wired here, where all five exist: the
-// main window's Print item and MajPrint open the print style dialog
-// (gui/reports), SpeedButton5 and the hidden Record > Search item open the
-// store and search windows (gui/dialogs), and the store window's buttons
-// click the main window's off-screen ones. None of them has an action yet.
-void Windows::connectWindows() {}
+// main window's reports use the print style dialog (gui/reports); to come,
+// SpeedButton5 and the hidden Record > Search item open the store and search
+// windows (gui/dialogs), and the store window's buttons click the main
+// window's off-screen ones.
+void Windows::connectWindows()
+{
+    FrmTest->attachReports(*Frmprint);
+}
 
 Windows::~Windows()
 {

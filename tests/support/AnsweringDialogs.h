@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gui/app/Dialogs.h"
+#include "gui/reports/ReportRenderer.h"
 
 #include <QStringList>
 
@@ -14,6 +15,8 @@ struct AnsweringDialogs : Dialogs
     QString tableFile;          // what the table file dialogs return; empty: cancelled
     QList<bool> forgotLastName; // one entry per save dialog shown
     int cancelAfterSteps = -1;  // a table job is cancelled after this many steps; -1: never
+    QString chosenPicture;      // what the picture chooser returns; empty: cancelled
+    QImage previewedPage;       // page 1 of the last report previewed
 
     void information(const QString &text) override { shown << "information: " + text; }
     void message(const QString &text) override { shown << "message: " + text; }
@@ -37,5 +40,12 @@ struct AnsweringDialogs : Dialogs
                 job.cancel();
         }
         return job.status();
+    }
+    QString openPictureFile() override { return chosenPicture; }
+    // Records "preview: layout, pages".
+    void previewReport(const ReportRenderer &report) override
+    {
+        shown << QStringLiteral("preview: %1, %2").arg(report.reportLayout().name).arg(report.pageCount());
+        previewedPage = report.pageImage(1, 72);
     }
 };

@@ -132,8 +132,10 @@ void ReportPreview::setZoom(Zoom newZoom)
 
 void ReportPreview::updateView()
 {
-    const QSignalBlocker blocker(pageBox);
+    const QSignalBlocker pageBlocker(pageBox);
     pageBox->setValue(int(std::min<qint64>(page, INT_MAX)));
+    const QSignalBlocker zoomBlocker(zoomBox);
+    zoomBox->setCurrentIndex(int(zoom));
     const double actualWidth = ReportLayout::PageWidth * view->logicalDpiX() / 25.4;
     const double actualHeight = ReportLayout::PageHeight * view->logicalDpiY() / 25.4;
     const QSize room = scroll->viewport()->size();

@@ -4,10 +4,12 @@
 // page and the last. Files go to $TMPDIR (default /tmp).
 #include "core/recording/TableFiles.h"
 #include "core/reports/ReportContent.h"
+#include "gui/app/Dialogs.h"
 #include "gui/reports/ReportExport.h"
+#include "gui/reports/ReportPreview.h"
 #include "gui/reports/ReportRenderer.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QTemporaryDir>
 #include <QTime>
 
@@ -73,8 +75,26 @@ void BM_PaintPage(benchmark::State &bench)
         benchmark::DoNotOptimize(report.pageImage(page, 96));
 }
 
+// The preview of the data report opened on the table and its first page
+// painted; then the jump to the last page painted.
+void BM_Preview(benchmark::State &bench)
+{
+    const ReadingTable &table = tableOf(bench.range(0));
+    QtDialogs boxes(nullptr);
+    for (auto _ : bench) {
+        const ReportRenderer report(ReportLayouts::QuickRep1(),
+                                    {&table, {}, QStringLiteral("10.12.26"), DataReportPages(table.rowCount())});
+        ReportPreview preview(report, boxes);
+        preview.resize(760, 900);
+        benchmark::DoNotOptimize(preview.grab());
+        preview.showPage(report.pageCount());
+        benchmark::DoNotOptimize(preview.grab());
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_Preview)->Arg(10'000)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Export, pdf, ReportFileFormat::Pdf, "r.pdf")->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK_CAPTURE(BM_Export, html, ReportFileFormat::Html, "r.html")->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK_CAPTURE(BM_Export, text, ReportFileFormat::Text, "r.txt")->Unit(benchmark::kMillisecond)->Iterations(2);
@@ -86,7 +106,7 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication application(argc, argv);
+    QApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

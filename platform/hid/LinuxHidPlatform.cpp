@@ -223,7 +223,10 @@ void LinuxHidPlatform::releaseContext()
     if (context && libudev.enumeration.udev_unref)
         libudev.enumeration.udev_unref(context);
     context = nullptr;
-    descriptions.clear();
+    {
+        std::lock_guard lock(descriptionsMutex);
+        descriptions.clear();
+    }
 }
 
 std::optional<QList<HidInterfaceInfo>> LinuxHidPlatform::presentInterfaces()
@@ -277,13 +280,20 @@ std::optional<QList<HidInterfaceInfo>> LinuxHidPlatform::presentInterfaces()
         d.udev_device_unref(raw);
     }
     e.udev_enumerate_unref(scan);
-    descriptions = found;
+    {
+        std::lock_guard lock(descriptionsMutex);
+        descriptions = found;
+    }
     return present;
 }
 
 HidHandle LinuxHidPlatform::open(const QByteArray &devicePath, HidAccess access, int *error)
 {
-    const std::shared_ptr<const Description> description = descriptions.value(devicePath);
+    std::shared_ptr<const Description> description;
+    {
+        std::lock_guard lock(descriptionsMutex);
+        description = descriptions.value(devicePath);
+    }
     int refusal = description ? 0 : ENOENT;
     int fd = -1;
     if (!refusal && access != HidAccess::QueryOnly) {

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 class QSocketNotifier;
@@ -61,7 +62,9 @@ private:
 
     Libudev libudev;
     udev *context = nullptr;
-    QHash<QByteArray, std::shared_ptr<const Description>> descriptions; // by device node
+    // By device node. Read threads open their nodes while the GUI thread scans.
+    QHash<QByteArray, std::shared_ptr<const Description>> descriptions;
+    mutable std::mutex descriptionsMutex;
     udev_monitor *monitor = nullptr;
     std::unique_ptr<QSocketNotifier> monitorNotifier;
     std::function<void()> onChange;

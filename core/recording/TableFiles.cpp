@@ -41,7 +41,12 @@ TableFileJob::Status TableFileJob::fail(const QString &why)
 // ---------------------------------------------------------------- saving
 
 TableSave::TableSave(const ReadingTable &source, const QStringList &headerTitles, const QString &name)
-    : table(source), titles(headerTitles), fileName(name), layout(TableLayoutOf(name)), file(name), resetsAtStart(source.resets())
+    : table(source)
+    , titles(headerTitles)
+    , fileName(name)
+    , layout(TableLayoutOf(name))
+    , file(name)
+    , resetsAtStart(source.resets())
 {
     totalUnits = source.rowCount();
 }

@@ -13,11 +13,11 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QPushButton>
-#include <QToolButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 class TestReportsWidgets : public QObject
 {

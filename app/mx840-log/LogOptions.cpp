@@ -100,11 +100,11 @@ std::optional<LogOptions> ParseLogOptions(const QStringList &arguments, QString 
         } else if (argument == u"--report") {
             const QString kind = i + 1 < arguments.size() ? arguments[++i] : QString();
             if (kind == u"data")
-                options.report = LogOptions::Report::Data;
+                options.report = ReportStyle::Data;
             else if (kind == u"graph")
-                options.report = LogOptions::Report::Graph;
+                options.report = ReportStyle::Graph;
             else if (kind == u"both")
-                options.report = LogOptions::Report::Both;
+                options.report = ReportStyle::Both;
             else {
                 *error = QStringLiteral("--report is one of data, graph or both, not \"%1\"").arg(kind);
                 return std::nullopt;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/app/StartUp.h"
+#include "core/reports/ReportLayout.h"
 
 #include <QString>
 #include <QStringList>
@@ -25,8 +26,7 @@ struct LogOptions
     QStringList open;
     QString out;
     // A report of the table at the end, exported to a file.
-    enum class Report { Data, Graph, Both };
-    std::optional<Report> report;
+    std::optional<ReportStyle> report;
     QString picture;
     QString exportFile;
 };

@@ -20,7 +20,7 @@ public:
     bool write(const ReadingTable &table, QString *error) const;
 
 private:
-    LogOptions::Report kind = LogOptions::Report::Data;
+    ReportStyle style = ReportStyle::Data;
     QString exportFile;
     QImage picture;
 };

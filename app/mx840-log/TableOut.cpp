@@ -1,5 +1,6 @@
 #include "TableOut.h"
 
+#include "core/common/WholeFile.h"
 #include "core/recording/TableFiles.h"
 
 #include <QFileInfo>
@@ -11,11 +12,11 @@
 
 TableOut::TableOut(const QString &name) : target(name)
 {
-    const QFileInfo info(name);
-    direct = info.exists() && !info.isFile() && !info.isDir();
+    direct = WholeFile::writtenInPlace(name);
     if (direct)
         return;
     // A link to a regular file: that file is replaced, the link stays.
+    const QFileInfo info(name);
     if (info.isSymLink() && info.exists())
         target = info.canonicalFilePath();
     partial = target + QStringLiteral(".partial");

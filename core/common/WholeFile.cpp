@@ -4,10 +4,15 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+bool WholeFile::writtenInPlace(const QString &fileName)
+{
+    const QFileInfo info(fileName);
+    return info.exists() && !info.isFile() && !info.isDir();
+}
+
 bool WholeFile::open()
 {
-    const QFileInfo info(name);
-    if (info.exists() && !info.isFile() && !info.isDir())
+    if (writtenInPlace(name))
         file = std::make_unique<QFile>(name);
     else
         file = std::make_unique<QSaveFile>(name);

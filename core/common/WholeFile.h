@@ -17,6 +17,10 @@ public:
     WholeFile(const WholeFile &) = delete;
     WholeFile &operator=(const WholeFile &) = delete;
 
+    // Whether `fileName` is written into rather than replaced: it exists and
+    // is not a regular file (nor a folder).
+    static bool writtenInPlace(const QString &fileName);
+
     bool open();
     // The device to write to, once open.
     QFileDevice &device() { return *file; }

@@ -181,6 +181,16 @@ std::optional<int> LinkControl::nextPortSelection() const
     return state.PortSelection % 5 + 1;
 }
 
+void LinkControl::selectPort(int n)
+{
+    state.PortSelection = qint8(n);
+}
+
+QString LinkControl::portCaption() const
+{
+    return state.PortSelection == 5 ? QStringLiteral("USB") : QStringLiteral("COM%1").arg(state.PortSelection);
+}
+
 void LinkControl::ConTimerTimer()
 {
     ModuleState &s = state;
@@ -226,7 +236,8 @@ std::shared_ptr<THidDevice> LinkControl::cableBeingRead() const
 // readings. Only the cable's own removal ends them.
 void LinkControl::HidCtlDeviceChange(QObject *)
 {
-    const bool wasReading = USBConDown && CurrentDevice.lock() && CurrentDevice.lock()->OnData().sameCode(Read618);
+    const std::shared_ptr<THidDevice> current = CurrentDevice.lock();
+    const bool wasReading = USBConDown && current && current->OnData().sameCode(Read618);
     keptReader = cableBeingRead();
     if (!keptReader) {
         ReadBtnDown = false;

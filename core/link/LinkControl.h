@@ -92,6 +92,10 @@ public:
     QString Panel2Caption() const;
     // The port Panel1 steps to from the selected one; none while connected.
     std::optional<int> nextPortSelection() const;
+    // Selects port `n` (1 to 4: COM1 to COM4, 5: USB).
+    void selectPort(int n);
+    // The selected port as Panel1 shows it: "COM1" .. "COM4" or "USB".
+    QString portCaption() const;
     bool ComsetEnabled = true;
     QList<DevListEntry> DevListBox;
     int DevListSelected = -1;

@@ -1,5 +1,7 @@
 #include "core/reports/ReportLayout.h"
 
+#include <initializer_list>
+
 namespace {
 
 constexpr quint32 Blue = 0x0000FF;
@@ -74,6 +76,27 @@ ReportBand pageFooter(const QString &countLabel)
             {text(QStringLiteral("The Page"), 8.5, 4.2), number, text(QStringLiteral("Of"), 31.8, 4.2), count}};
 }
 
+// One column of a table report: its title in the column header, its field in
+// the detail band.
+struct Column
+{
+    const char *title;
+    double titleLeft, titleTop, fieldLeft, fieldTop;
+};
+
+// The column header and the detail band of a table report; field i is column i.
+QList<ReportBand> tableBands(std::initializer_list<Column> columns)
+{
+    ReportBand header{ReportBand::Kind::ColumnHeader, BandHeight, {}};
+    ReportBand detail{ReportBand::Kind::Detail, DetailHeight, {}};
+    int index = 0;
+    for (const Column &column : columns) {
+        header.items.append(text(QString::fromLatin1(column.title), column.titleLeft, column.titleTop));
+        detail.items.append(field(index++, column.fieldLeft, column.fieldTop));
+    }
+    return {header, detail};
+}
+
 const QStringList TableFields{QStringLiteral("No"), QStringLiteral("Time"), QStringLiteral("Value"),
                               QStringLiteral("Unit")};
 
@@ -93,15 +116,12 @@ ReportLayout ReportLayouts::QuickRep1()
     ReportLayout layout;
     layout.name = QStringLiteral("QuickRep1");
     layout.fields = TableFields;
-    layout.bands = {pageHeader(QStringLiteral("MX840 TEST DATA REPORT"), 2.1),
-                    {ReportBand::Kind::ColumnHeader,
-                     BandHeight,
-                     {text(QStringLiteral("No"), 12.7, 4.2), text(QStringLiteral("Time"), 66.7, 4.8),
-                      text(QStringLiteral("Value"), 108.2, 4.8), text(QStringLiteral("Unit"), 149.2, 4.8)}},
-                    {ReportBand::Kind::Detail,
-                     DetailHeight,
-                     {field(0, 12.7, 2.1), field(1, 66.7, 1.6), field(2, 109.0, 2.1), field(3, 149.8, 2.1)}},
-                    pageFooter(QStringLiteral("Allpage"))};
+    layout.bands = {pageHeader(QStringLiteral("MX840 TEST DATA REPORT"), 2.1)};
+    layout.bands += tableBands({{"No", 12.7, 4.2, 12.7, 2.1},
+                                {"Time", 66.7, 4.8, 66.7, 1.6},
+                                {"Value", 108.2, 4.8, 109.0, 2.1},
+                                {"Unit", 149.2, 4.8, 149.8, 2.1}});
+    layout.bands += pageFooter(QStringLiteral("Allpage"));
     return layout;
 }
 
@@ -121,16 +141,13 @@ ReportLayout ReportLayouts::QuickRep4()
     ReportLayout layout;
     layout.name = QStringLiteral("QuickRep4");
     layout.fields = TableFields;
-    layout.bands = {pageHeader(QStringLiteral("MX840 TEST DATA+GRAPH  REPORT"), 2.1),
-                    {ReportBand::Kind::ColumnHeader,
-                     BandHeight,
-                     {text(QStringLiteral("No"), 8.5, 4.2), text(QStringLiteral("Time"), 61.4, 5.3),
-                      text(QStringLiteral("Value"), 110.9, 5.3), text(QStringLiteral("Unit"), 162.5, 5.3)}},
-                    {ReportBand::Kind::Detail,
-                     DetailHeight,
-                     {field(0, 8.5, 2.1), field(1, 60.9, 1.6), field(2, 110.6, 1.6), field(3, 162.5, 1.6)}},
-                    {ReportBand::Kind::Summary, 91.28, {picture(QStringLiteral("QRImage2"), 7.4, 9.5, 143.1, 77.5)}},
-                    {ReportBand::Kind::PageFooter, 9.79, {}}};
+    layout.bands = {pageHeader(QStringLiteral("MX840 TEST DATA+GRAPH  REPORT"), 2.1)};
+    layout.bands += tableBands({{"No", 8.5, 4.2, 8.5, 2.1},
+                                {"Time", 61.4, 5.3, 60.9, 1.6},
+                                {"Value", 110.9, 5.3, 110.6, 1.6},
+                                {"Unit", 162.5, 5.3, 162.5, 1.6}});
+    layout.bands += {{ReportBand::Kind::Summary, 91.28, {picture(QStringLiteral("QRImage2"), 7.4, 9.5, 143.1, 77.5)}},
+                     {ReportBand::Kind::PageFooter, 9.79, {}}};
     return layout;
 }
 
@@ -141,18 +158,25 @@ ReportLayout ReportLayouts::QuickRep2()
     layout.name = QStringLiteral("QuickRep2");
     layout.fields = {QStringLiteral("SNo"),   QStringLiteral("STime"),    QStringLiteral("SValue"),
                      QStringLiteral("SUnit"), QStringLiteral("SV_Range"), QStringLiteral("SI_Range")};
-    const QStringList titles{QStringLiteral("No"),   QStringLiteral("Time"),    QStringLiteral("Value"),
-                             QStringLiteral("Unit"), QStringLiteral("V_Range"), QStringLiteral("I_Range")};
-    const double columns[6] = {8.5, 38.0, 70.0, 102.0, 130.0, 160.0};
-    ReportBand header{ReportBand::Kind::ColumnHeader, BandHeight, {}};
-    ReportBand detail{ReportBand::Kind::Detail, DetailHeight, {}};
-    for (int i = 0; i < 6; ++i) {
-        header.items.append(text(titles[i], columns[i], 4.2));
-        detail.items.append(field(i, columns[i], 2.1));
-    }
-    layout.bands = {pageHeader(QStringLiteral("MX840 STORE DATA REPORT"), 2.1), header, detail,
-                    pageFooter(QStringLiteral("Sallpage"))};
+    layout.bands = {pageHeader(QStringLiteral("MX840 STORE DATA REPORT"), 2.1)};
+    layout.bands += tableBands({{"No", 8.5, 4.2, 8.5, 2.1},
+                                {"Time", 38.0, 4.2, 38.0, 2.1},
+                                {"Value", 70.0, 4.2, 70.0, 2.1},
+                                {"Unit", 102.0, 4.2, 102.0, 2.1},
+                                {"V_Range", 130.0, 4.2, 130.0, 2.1},
+                                {"I_Range", 160.0, 4.2, 160.0, 2.1}});
+    layout.bands += pageFooter(QStringLiteral("Sallpage"));
     return layout;
+}
+
+ReportLayout ReportLayouts::ofStyle(ReportStyle style)
+{
+    switch (style) {
+    case ReportStyle::Graph: return QuickRep3();
+    case ReportStyle::Both: return QuickRep4();
+    case ReportStyle::Data: break;
+    }
+    return QuickRep1();
 }
 
 qint32 DataReportPages(qint64 rows)

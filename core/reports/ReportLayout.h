@@ -67,12 +67,18 @@ struct ReportLayout
     const ReportBand *band(ReportBand::Kind kind) const;
 };
 
+// The styles the print style dialog offers: the data report, the graph
+// report, or both in one.
+enum class ReportStyle { Data, Graph, Both };
+
 namespace ReportLayouts {
 
 ReportLayout QuickRep1(); // the data report
 ReportLayout QuickRep3(); // the graph report
 ReportLayout QuickRep4(); // the data and graph report
 ReportLayout QuickRep2(); // the store data report
+// The layout of a style: QuickRep1, QuickRep3 or QuickRep4.
+ReportLayout ofStyle(ReportStyle style);
 
 } // namespace ReportLayouts
 

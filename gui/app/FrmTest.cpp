@@ -49,7 +49,7 @@ TFrmTest::TFrmTest(HidPlatform &hidPlatform, QWidget *parent) : QMainWindow(pare
 
     const auto repaintSoon = [this] { scheduleRefresh(); };
     const auto repaintNow = [this] { refreshNow(); };
-    linkPanel = std::make_unique<LinkPanel>(*this, *link, session.state, repaintSoon);
+    linkPanel = std::make_unique<LinkPanel>(*this, *link, repaintSoon);
     recordingPanel = std::make_unique<RecordingPanel>(*this, session, dialogs, repaintNow);
     tableFilesPanel = std::make_unique<TableFilesPanel>(*this, session, dialogs, *recordingPanel, repaintNow);
     chartPanel = std::make_unique<ChartPanel>(*this, session, dialogs, repaintNow);

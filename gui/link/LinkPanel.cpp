@@ -1,6 +1,5 @@
 #include "gui/link/LinkPanel.h"
 
-#include "core/common/ModuleState.h"
 #include "core/link/LinkControl.h"
 #include "gui/app/FrmTestUi.h"
 #include "gui/widgets/Panel.h"
@@ -13,9 +12,8 @@
 #include <optional>
 #include <utility>
 
-LinkPanel::LinkPanel(FrmTestUi &controls, LinkControl &linkControl, ModuleState &moduleState,
-                     std::function<void()> repaint)
-    : ui(controls), link(linkControl), state(moduleState), changed(std::move(repaint))
+LinkPanel::LinkPanel(FrmTestUi &controls, LinkControl &linkControl, std::function<void()> repaint)
+    : ui(controls), link(linkControl), changed(std::move(repaint))
 {}
 
 void LinkPanel::Panel2Click()
@@ -95,14 +93,14 @@ void LinkPanel::selectComPort(int n)
         if (i != n)
             ui.COMItems[size_t(i - 1)]->setChecked(false);
     }
-    state.PortSelection = qint8(n);
-    ui.Panel1->setCaption(QStringLiteral("COM%1").arg(n));
+    link.selectPort(n);
+    ui.Panel1->setCaption(link.portCaption());
 }
 
 void LinkPanel::USBClick()
 {
     for (QAction *item : ui.COMItems)
         item->setChecked(false);
-    state.PortSelection = 5;
-    ui.Panel1->setCaption(QStringLiteral("USB"));
+    link.selectPort(5);
+    ui.Panel1->setCaption(link.portCaption());
 }

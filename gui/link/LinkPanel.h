@@ -7,7 +7,6 @@
 
 class LinkControl;
 struct FrmTestUi;
-struct ModuleState;
 
 // The link on the screen: the CONNECT panel, the hidden controls that hold the
 // link's state (USBCon, ReadBtn, SetFeature, the device list and the event
@@ -17,7 +16,7 @@ class LinkPanel : public QObject
 {
 public:
     // `changed` asks the window for a repaint of what the link touched.
-    LinkPanel(FrmTestUi &ui, LinkControl &link, ModuleState &state, std::function<void()> changed);
+    LinkPanel(FrmTestUi &ui, LinkControl &link, std::function<void()> changed);
 
     void Panel2Click();
     void USBConClick();
@@ -38,6 +37,5 @@ public:
 private:
     FrmTestUi &ui;
     LinkControl &link;
-    ModuleState &state;
     std::function<void()> changed;
 };

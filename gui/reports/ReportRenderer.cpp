@@ -1,7 +1,13 @@
 #include "gui/reports/ReportRenderer.h"
 
+#include "core/recording/ReadingTable.h"
+#include "platform/locale/SystemLocale.h"
+
+#include <QDate>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QImageReader>
 #include <QPainter>
 
 #include <utility>
@@ -72,4 +78,25 @@ QImage ReportRenderer::pageImage(qint64 number, double dotsPerInch) const
     QPainter painter(&page);
     paintPage(painter, number);
     return page;
+}
+
+std::unique_ptr<ReportRenderer> ReportOfTable(ReportStyle style, const ReadingTable &table, QImage picture)
+{
+    return std::make_unique<ReportRenderer>(ReportLayouts::ofStyle(style),
+                                            ReportData{style == ReportStyle::Graph ? nullptr : &table,
+                                                       std::move(picture), SystemShortDate(QDate::currentDate()),
+                                                       DataReportPages(table.rowCount())});
+}
+
+QImage ReadReportPicture(const QString &file, QString *why)
+{
+    QImage picture;
+    if (QFileInfo(file).isDir()) {
+        *why = QStringLiteral("a folder");
+        return {};
+    }
+    QImageReader reader(file);
+    if (!reader.read(&picture))
+        *why = reader.errorString();
+    return picture;
 }

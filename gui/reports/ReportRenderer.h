@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QString>
 
+#include <memory>
+
 class QPainter;
 class ReadingTable;
 
@@ -52,3 +54,12 @@ private:
     ReportContent content;
     QImage image;
 };
+
+// The report of a style over the reading table, as the window and mx840-log
+// make it: dated today in the system's short date format, its Allpage label
+// showing the data report's page count; the graph report lists no rows.
+std::unique_ptr<ReportRenderer> ReportOfTable(ReportStyle style, const ReadingTable &table, QImage picture = {});
+
+// A graph report's picture, read anew from its file; a null image, with `why`
+// set, when it cannot be read (missing, a folder, not a picture, too large).
+QImage ReadReportPicture(const QString &file, QString *why);

@@ -9,20 +9,10 @@
 
 #include <QDate>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QPushButton>
 #include <QRadioButton>
 
 #include <utility>
-
-namespace {
-
-QString today()
-{
-    return SystemShortDate(QDate::currentDate());
-}
-
-} // namespace
 
 ReportsPanel::ReportsPanel(TFrmprint &dialog, MeterSession &meterSession, Dialogs *const &boxes,
                            std::function<void()> repaintWindow)
@@ -50,9 +40,7 @@ void ReportsPanel::QuickRep1BeforePrint()
 void ReportsPanel::previewDataReport()
 {
     QuickRep1BeforePrint();
-    const ReportRenderer report(ReportLayouts::QuickRep1(),
-                                {&session.cds1, {}, today(), session.state.DataReportPages});
-    dialogs->previewReport(report);
+    dialogs->previewReport(*ReportOfTable(ReportStyle::Data, session.cds1));
 }
 
 void ReportsPanel::MajPrintClick()
@@ -64,7 +52,8 @@ void ReportsPanel::MajPrintClick()
 // The store report is bound to no table: one page of headers, its own count.
 void ReportsPanel::SpeedButton7Click()
 {
-    const ReportRenderer report(ReportLayouts::QuickRep2(), {nullptr, {}, today(), DataReportPages(0)});
+    const ReportRenderer report(ReportLayouts::QuickRep2(),
+                                {nullptr, {}, SystemShortDate(QDate::currentDate()), DataReportPages(0)});
     dialogs->previewReport(report);
 }
 
@@ -77,20 +66,6 @@ void ReportsPanel::Button1Click()
 
 // The picture is read anew every time, so a file saved again since shows its
 // new content; one that cannot be read is said, naming the file.
-std::optional<QImage> ReportsPanel::readPicture()
-{
-    QImageReader reader(Frmprint.ReportPictureFile);
-    QImage picture;
-    if (QFileInfo(Frmprint.ReportPictureFile).isDir() || !reader.read(&picture)) {
-        dialogs->error(QStringLiteral("Cannot read the picture %1: %2")
-                           .arg(Frmprint.ReportPictureFile, QFileInfo(Frmprint.ReportPictureFile).isDir()
-                                                                ? QStringLiteral("it is a folder")
-                                                                : reader.errorString()));
-        return std::nullopt;
-    }
-    return picture;
-}
-
 void ReportsPanel::BitBtn1Click()
 {
     if (Frmprint.RadioButton1->isChecked()) {
@@ -101,12 +76,12 @@ void ReportsPanel::BitBtn1Click()
         dialogs->information(QStringLiteral(" Warning:Please select graph to print! "));
         return;
     }
-    const std::optional<QImage> picture = readPicture();
-    if (!picture)
+    QString why;
+    QImage picture = ReadReportPicture(Frmprint.ReportPictureFile, &why);
+    if (picture.isNull()) {
+        dialogs->error(QStringLiteral("Cannot read the picture %1: %2").arg(Frmprint.ReportPictureFile, why));
         return;
-    const bool graph = Frmprint.RadioButton2->isChecked();
-    const ReportRenderer report(
-        graph ? ReportLayouts::QuickRep3() : ReportLayouts::QuickRep4(),
-        {graph ? nullptr : &session.cds1, *picture, today(), DataReportPages(session.cds1.rowCount())});
-    dialogs->previewReport(report);
+    }
+    const ReportStyle style = Frmprint.RadioButton2->isChecked() ? ReportStyle::Graph : ReportStyle::Both;
+    dialogs->previewReport(*ReportOfTable(style, session.cds1, std::move(picture)));
 }

@@ -3,11 +3,9 @@
 #include <QObject>
 
 #include <functional>
-#include <optional>
 
 class Dialogs;
 class MeterSession;
-class QImage;
 class TFrmprint;
 
 // Reports from the window: File > Print and the print style dialog with its
@@ -29,7 +27,6 @@ public:
 
 private:
     void previewDataReport();
-    std::optional<QImage> readPicture();
 
     TFrmprint &Frmprint;
     MeterSession &session;

@@ -14,6 +14,7 @@
 #include <optional>
 
 class ChartPanel;
+class DisplayPanel;
 class LinkPanel;
 class QAction;
 class QTimer;
@@ -32,8 +33,10 @@ class TableFilesPanel;
 //   the trend chart               ChartPanel       gui/chart
 //   reports                       ReportsPanel     gui/reports
 //
-// What stays here: the live path onto the LCD and the dial, the repaint at a
-// bounded rate, and the program's end.
+//   the LCD, dial and repaint     DisplayPanel     gui/display
+//
+// Each feature connects its own controls; what stays here is what crosses
+// features (New, Open), the reports once attached, and the program's end.
 class TFrmTest : public QMainWindow, public FrmTestUi
 {
     Q_OBJECT
@@ -122,18 +125,14 @@ private:
     void connectHandlers();
     void centreOnDesktop();
     void endProgram();
-    void scheduleRefresh();
-    void applyNeedle(const std::optional<Dial::Stroke> &stroke);
 
     // The features, each with the widgets' behaviour it owns.
+    std::unique_ptr<DisplayPanel> displayPanel;
     std::unique_ptr<LinkPanel> linkPanel;
     std::unique_ptr<RecordingPanel> recordingPanel;
     std::unique_ptr<TableFilesPanel> tableFilesPanel;
     std::unique_ptr<ChartPanel> chartPanel;
     std::unique_ptr<ReportsPanel> reportsPanel;
-
-    // Bursts of frames cause one repaint, at most 25 a second.
-    QTimer *refreshTimer = nullptr;
 
     // Forwards the link's boxes to whatever `dialogs` is at the time.
     class LinkBoxes : public LinkMessages

@@ -14,12 +14,31 @@
 #include <QToolButton>
 
 #include <array>
+#include <tuple>
 #include <utility>
 
 ChartPanel::ChartPanel(FrmTestUi &controls, MeterSession &meterSession, Dialogs *const &boxes,
                        std::function<void()> repaintNow)
     : ui(controls), session(meterSession), dialogs(boxes), refreshNow(std::move(repaintNow))
-{}
+{
+    TrendChartView *chart = ui.Chtshow;
+    connect(chart->BtFill, &QCheckBox::clicked, this, &ChartPanel::BtFillClick);
+    connect(ui.FillP, &QAction::triggered, this, &ChartPanel::FillPClick);
+    connect(chart->Maxrecord, &QLineEdit::textChanged, this, &ChartPanel::MaxrecordChange);
+    const std::array<std::tuple<QToolButton *, QAction *, void (ChartPanel::*)()>, 6> commands{
+        {{chart->BtSave, ui.Savepicture, &ChartPanel::BtSaveClick},
+         {chart->BtNew, ui.ClearP, &ChartPanel::BtNewClick},
+         {chart->BtFirst, ui.FirstP, &ChartPanel::BtFirstClick},
+         {chart->BTPrevious, ui.PrivousP, &ChartPanel::BTPreviousClick},
+         {chart->BtNext, ui.NextP, &ChartPanel::BtNextClick},
+         {chart->BTlast, ui.LastP, &ChartPanel::BTlastClick}}};
+    for (const auto &[button, item, handler] : commands) {
+        connect(button, &QToolButton::clicked, this, handler);
+        connect(item, &QAction::triggered, this, handler);
+    }
+    connect(chart->TbFd, &QToolButton::clicked, this, &ChartPanel::TbSxClick);
+    connect(chart->TbSx, &QToolButton::clicked, this, &ChartPanel::TbSxClick);
+}
 
 void ChartPanel::refresh()
 {

@@ -7,6 +7,8 @@
 #include <QAction>
 #include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 
 #include <optional>
@@ -14,7 +16,15 @@
 
 LinkPanel::LinkPanel(FrmTestUi &controls, LinkControl &linkControl, std::function<void()> repaint)
     : ui(controls), link(linkControl), changed(std::move(repaint))
-{}
+{
+    connect(ui.Panel2, &Panel::clicked, this, &LinkPanel::Panel2Click);
+    connect(ui.SetFeature, &QPushButton::clicked, this, &LinkPanel::SetFeatureClick);
+    connect(ui.Panel1, &Panel::clicked, this, &LinkPanel::Panel1Click);
+    for (int n = 1; n <= 4; ++n)
+        connect(ui.COMItems[size_t(n - 1)], &QAction::triggered, this, [this, n] { selectComPort(n); });
+    connect(ui.USB, &QAction::triggered, this, &LinkPanel::USBClick);
+    connect(ui.ConTimer, &QTimer::timeout, this, &LinkPanel::ConTimerTimer);
+}
 
 void LinkPanel::Panel2Click()
 {

@@ -7,11 +7,15 @@
 #include "gui/recording/ReadingTableModel.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTableView>
+#include <QTimer>
+#include <QToolButton>
 
+#include <array>
 #include <utility>
 
 RecordingPanel::RecordingPanel(FrmTestUi &controls, MeterSession &meterSession, Dialogs *const &boxes,
@@ -20,6 +24,26 @@ RecordingPanel::RecordingPanel(FrmTestUi &controls, MeterSession &meterSession, 
 {
     ui.RecordSITime->installEventFilter(this); // the key filter
     ui.DBGrid1->installEventFilter(this);
+    connect(ui.RepeatSet, &QCheckBox::toggled, this, &RecordingPanel::RepeatSetClick);
+    connect(ui.RecordSI, &QCheckBox::toggled, this, &RecordingPanel::RecordSIClick);
+    connect(ui.RecordSITime, &QLineEdit::textChanged, this, &RecordingPanel::RecordSITimeChange);
+    connect(ui.SpeedButton2, &QToolButton::clicked, this, &RecordingPanel::ClearRClick);
+    connect(ui.ClearR, &QAction::triggered, this, &RecordingPanel::ClearRClick);
+    connect(ui.SpeedButton9, &QToolButton::clicked, this, &RecordingPanel::SpeedButton9Click);
+    const std::array<std::pair<QAction *, qint32>, 6> limits{{{ui.set1k, 1000},
+                                                              {ui.set5k, 5000},
+                                                              {ui.set10k, 10000},
+                                                              {ui.set50k, 50000},
+                                                              {ui.set100k, 100000},
+                                                              {ui.setlimit, RecordPolicy::Limitless}}};
+    for (const auto &[item, limit] : limits)
+        connect(item, &QAction::triggered, this, [this, item = item, limit = limit] { setLimitClick(item, limit); });
+    connect(ui.SampInterTime, &QTimer::timeout, this, &RecordingPanel::SampInterTimeTimer);
+}
+
+void RecordingPanel::SampInterTimeTimer()
+{
+    session.recordPolicy.SampInterTimeTimer();
 }
 
 void RecordingPanel::RepeatSetClick(bool on)

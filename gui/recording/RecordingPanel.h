@@ -23,6 +23,7 @@ public:
     void RepeatSetClick(bool on);
     void RecordSIClick(bool on);
     void RecordSITimeChange();
+    void SampInterTimeTimer();
     void ClearRClick();
     void SpeedButton9Click();
     void setLimitClick(QAction *item, qint32 limit);

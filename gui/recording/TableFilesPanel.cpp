@@ -6,14 +6,22 @@
 #include "gui/app/FrmTestUi.h"
 #include "gui/recording/RecordingPanel.h"
 
+#include <QAction>
 #include <QTableView>
+#include <QToolButton>
 
 #include <utility>
 
 TableFilesPanel::TableFilesPanel(FrmTestUi &controls, MeterSession &meterSession, Dialogs *const &boxes,
                                  RecordingPanel &recordingPanel, std::function<void()> repaintNow)
     : ui(controls), session(meterSession), dialogs(boxes), recording(recordingPanel), refreshNow(std::move(repaintNow))
-{}
+{
+    connect(ui.SpeedButton1, &QToolButton::clicked, this, &TableFilesPanel::Save_asClick);
+    connect(ui.Save_as, &QAction::triggered, this, &TableFilesPanel::Save_asClick);
+    connect(ui.SaveR, &QAction::triggered, this, &TableFilesPanel::Save_asClick);
+    connect(ui.SpeedButton8, &QToolButton::clicked, this, &TableFilesPanel::SpeedButton8Click);
+    connect(ui.SpeedButton4, &QToolButton::clicked, this, &TableFilesPanel::SpeedButton4Click);
+}
 
 void TableFilesPanel::Save_asClick()
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 
 #include <functional>
@@ -13,7 +14,7 @@ struct FrmTestUi;
 // Table files from the window: File > Save As..., Record > Save and the Save
 // Data buttons; File > Open and the Open Data buttons. The dialogs, the
 // progress of long jobs, the outcome boxes, and where the grid stands after.
-class TableFilesPanel
+class TableFilesPanel : public QObject
 {
 public:
     TableFilesPanel(FrmTestUi &ui, MeterSession &session, Dialogs *const &dialogs, RecordingPanel &recording,

@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+
 bool WholeFile::writtenInPlace(const QString &fileName)
 {
     const QFileInfo info(fileName);
@@ -35,4 +37,20 @@ void WholeFile::discard()
         saveFile->cancelWriting();
     else
         file->close();
+}
+
+bool WholeFile::write(QByteArrayView bytes)
+{
+    errno = 0;
+    if (file->write(bytes.data(), bytes.size()) == bytes.size())
+        return true;
+    writeError = errno ? errno : EIO;
+    return false;
+}
+
+QString WholeFile::errorString() const
+{
+    if (writeError)
+        return qt_error_string(writeError);
+    return file ? file->errorString() : QString();
 }

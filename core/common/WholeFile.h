@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QFileDevice>
 #include <QString>
 
@@ -22,15 +23,19 @@ public:
     static bool writtenInPlace(const QString &fileName);
 
     bool open();
-    // The device to write to, once open.
+    // The device to write to, once open (for writers that need one).
     QFileDevice &device() { return *file; }
+    // Writes all of `bytes`; false, with the system's reason kept, when it cannot.
+    bool write(QByteArrayView bytes);
     bool commit();
     // Drops what was written; the old file stays as it was.
     void discard();
-    QString errorString() const { return file ? file->errorString() : QString(); }
+    // Why the last operation failed, in the system's words.
+    QString errorString() const;
     const QString &fileName() const { return name; }
 
 private:
     QString name;
     std::unique_ptr<QFileDevice> file;
+    int writeError = 0; // errno of a failed write: Qt reports a short write as "Unknown error"
 };

@@ -142,7 +142,7 @@ TableFileJob::Status TableSave::step()
     const bool last = nextRow == totalUnits;
     if (last && layout == TableLayout::Xml)
         TableFields::append(out, XmlPacket::Epilog);
-    if (file.device().write(out.data(), qint64(out.size())) != qint64(out.size())) {
+    if (!file.write(QByteArrayView(out.data(), qsizetype(out.size())))) {
         const QString why = file.errorString();
         file.discard();
         return fail(why);

@@ -83,7 +83,7 @@ bool ReportExport::begin()
     }
     if (format == Format::Html) {
         const QByteArray head = QByteArray(HtmlHead).replace("%1", htmlEscaped(report.reportLayout().name));
-        return file.device().write(head) == head.size();
+        return file.write(head);
     }
     return true;
 }
@@ -126,16 +126,16 @@ bool ReportExport::writePage(qint64 number)
         return true;
     case Format::Html: {
         const QByteArray page = htmlPage(number);
-        return file.device().write(page) == page.size();
+        return file.write(page);
     }
     case Format::Text: {
         const QByteArray page =
             (number > 1 ? QByteArray("\f") : QByteArray()) + report.reportContent().textPage(number);
-        return file.device().write(page) == page.size();
+        return file.write(page);
     }
     case Format::Csv: {
         const QByteArray page = report.reportContent().csvPage(number);
-        return file.device().write(page) == page.size();
+        return file.write(page);
     }
     }
     return false;
@@ -147,7 +147,7 @@ bool ReportExport::finish()
         return false;
     painter.reset();
     pdf.reset();
-    if (format == Format::Html && file.device().write("</body></html>\n") < 0)
+    if (format == Format::Html && !file.write("</body></html>\n"))
         return false;
     return file.commit();
 }

@@ -47,6 +47,7 @@ TableSave::TableSave(const ReadingTable &source, const QStringList &headerTitles
     , layout(TableLayoutOf(name))
     , file(name)
     , resetsAtStart(source.resets())
+    , encodedTexts(source, layout == TableLayout::Xml ? xmlAttributeBytes : textFieldBytes)
 {
     totalUnits = source.rowCount();
 }
@@ -72,23 +73,6 @@ QString TableSave::failureMessage(const QString &fileName)
     return QStringLiteral("Could not save table to specified file: ") + fileName;
 }
 
-// The bytes of a text as this layout writes it. Every distinct text is encoded
-// once, into one buffer: a million rows then read their texts from a few
-// megabytes instead of from a heap block each.
-std::string_view TableSave::textBytes(quint32 id)
-{
-    if (size_t(id) >= encodedSpans.size())
-        encodedSpans.resize(size_t(table.textIdCount()));
-    Span &span = encodedSpans[id];
-    if (span.length == Span::Unknown) {
-        const QString &text = table.textById(id);
-        const QByteArray bytes = layout == TableLayout::Xml ? xmlAttributeBytes(text) : textFieldBytes(text);
-        span = {quint32(encodedTexts.size()), quint32(bytes.size())};
-        TableFields::append(encodedTexts, bytes);
-    }
-    return std::string_view(encodedTexts).substr(span.offset, span.length);
-}
-
 void TableSave::writeStart(std::string &out)
 {
     if (layout == TableLayout::Text) {
@@ -112,7 +96,7 @@ void TableSave::writeStart(std::string &out)
 
 void TableSave::writeRows(std::string &out, qsizetype end)
 {
-    const auto bytesOf = [this](quint32 id) { return textBytes(id); };
+    const auto bytesOf = [this](quint32 id) { return encodedTexts.bytes(id); };
     for (; nextRow < end; ++nextRow) {
         if (layout == TableLayout::Text)
             appendTextRow(out, table.rowIds(nextRow), bytesOf);

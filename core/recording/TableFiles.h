@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/common/WholeFile.h"
+#include "core/recording/EncodedTexts.h"
 #include "core/recording/ReadingTable.h"
 
 #include <QByteArray>
@@ -83,7 +84,6 @@ public:
 private:
     void writeStart(std::string &out);
     void writeRows(std::string &out, qsizetype end);
-    std::string_view textBytes(quint32 id);
 
     const ReadingTable &table;
     QStringList titles;
@@ -91,15 +91,8 @@ private:
     TableLayout layout;
     WholeFile file;
     quint64 resetsAtStart;
-    qsizetype nextRow = -1; // -1: not started
-    struct Span
-    {
-        static constexpr quint32 Unknown = ~0U;
-        quint32 offset = 0;
-        quint32 length = Unknown;
-    };
-    std::vector<Span> encodedSpans; // per text id, filled on first use
-    std::string encodedTexts;
+    qsizetype nextRow = -1;    // -1: not started
+    EncodedTexts encodedTexts; // each distinct text as this layout writes it
 };
 
 // Reads a table file into the table: a text file's rows are appended, an XML

@@ -115,8 +115,9 @@ ReportLayout ReportLayouts::QuickRep1()
 {
     ReportLayout layout;
     layout.name = QStringLiteral("QuickRep1");
+    layout.title = QStringLiteral("MX840 TEST DATA REPORT");
     layout.fields = TableFields;
-    layout.bands = {pageHeader(QStringLiteral("MX840 TEST DATA REPORT"), 2.1)};
+    layout.bands = {pageHeader(layout.title, 2.1)};
     layout.bands += tableBands({{"No", 12.7, 4.2, 12.7, 2.1},
                                 {"Time", 66.7, 4.8, 66.7, 1.6},
                                 {"Value", 108.2, 4.8, 109.0, 2.1},
@@ -129,8 +130,9 @@ ReportLayout ReportLayouts::QuickRep3()
 {
     ReportLayout layout;
     layout.name = QStringLiteral("QuickRep3");
+    layout.title = QStringLiteral("MX840 GRAPH REPORT");
     layout.detailPerRow = false;
-    layout.bands = {pageHeader(QStringLiteral("MX840 GRAPH REPORT"), 3.2),
+    layout.bands = {pageHeader(layout.title, 3.2),
                     {ReportBand::Kind::ColumnHeader, 5.03, {}},
                     {ReportBand::Kind::Detail, 156.63, {picture(QStringLiteral("QRImage1"), 2.1, 6.3, 181.2, 151.6)}}};
     return layout;
@@ -140,8 +142,9 @@ ReportLayout ReportLayouts::QuickRep4()
 {
     ReportLayout layout;
     layout.name = QStringLiteral("QuickRep4");
+    layout.title = QStringLiteral("MX840 TEST DATA+GRAPH  REPORT");
     layout.fields = TableFields;
-    layout.bands = {pageHeader(QStringLiteral("MX840 TEST DATA+GRAPH  REPORT"), 2.1)};
+    layout.bands = {pageHeader(layout.title, 2.1)};
     layout.bands += tableBands({{"No", 8.5, 4.2, 8.5, 2.1},
                                 {"Time", 61.4, 5.3, 60.9, 1.6},
                                 {"Value", 110.9, 5.3, 110.6, 1.6},
@@ -156,9 +159,10 @@ ReportLayout ReportLayouts::QuickRep2()
 {
     ReportLayout layout;
     layout.name = QStringLiteral("QuickRep2");
+    layout.title = QStringLiteral("MX840 STORE DATA REPORT");
     layout.fields = {QStringLiteral("SNo"),   QStringLiteral("STime"),    QStringLiteral("SValue"),
                      QStringLiteral("SUnit"), QStringLiteral("SV_Range"), QStringLiteral("SI_Range")};
-    layout.bands = {pageHeader(QStringLiteral("MX840 STORE DATA REPORT"), 2.1)};
+    layout.bands = {pageHeader(layout.title, 2.1)};
     layout.bands += tableBands({{"No", 8.5, 4.2, 8.5, 2.1},
                                 {"Time", 38.0, 4.2, 38.0, 2.1},
                                 {"Value", 70.0, 4.2, 70.0, 2.1},

@@ -57,6 +57,7 @@ struct ReportLayout
     static constexpr double BandWidth = PageWidth - 2 * Margin;
 
     QString name;
+    QString title; // the heading its page header prints
     // A detail band per row of the table, or one detail band whatever the table.
     bool detailPerRow = true;
     // The fields of the table bound to it, in order (none for the graph report).

@@ -31,14 +31,16 @@ public:
 
 private:
     bool begin();
-    bool writePage(qint64 number);
+    bool writePages(qint64 last);
+    bool paintPdfPage(qint64 number);
+    void appendPage(QByteArray &out, qint64 number) const;
     bool finish();
-    QByteArray htmlPage(qint64 number) const;
 
     const ReportRenderer &report;
     Format format;
     WholeFile file;
     std::unique_ptr<QPdfWriter> pdf;
     std::unique_ptr<QPainter> painter;
-    qint64 nextPage = 0; // 0: not begun
+    QByteArray pictureSource; // the picture as a data: URL, for HTML
+    qint64 nextPage = 0;      // 0: not begun
 };

@@ -36,6 +36,8 @@ private slots:
     void layoutsCarryThePartsItems();
     void textPagesPutItemsAtTheirColumns();
     void csvPagesReadBackIntoTheRows();
+    void htmlPagesEscapeTextsAndPlaceItems();
+    void pagesFollowTheTableWhenItIsRefilled();
 };
 
 void TestReports::dataReportPages_data()
@@ -245,6 +247,43 @@ void TestReports::csvPagesReadBackIntoTheRows()
     // The graph report's picture is no text: its bands have none to give.
     const ReportContent graph(ReportLayouts::QuickRep3(), nullptr, QStringLiteral("d"), 1);
     QCOMPARE(parseCsv(graph.csvPage(1)).size(), 1);
+}
+
+void TestReports::htmlPagesEscapeTextsAndPlaceItems()
+{
+    ReadingTable table;
+    table.append({1, QStringLiteral("09:00:01"), QStringLiteral("<b>&\"x\""), std::nullopt});
+    const ReportContent report(ReportLayouts::QuickRep4(), &table, QStringLiteral("10.12.26"), 1);
+    QVERIFY(report.htmlStart().contains("<title>MX840 TEST DATA+GRAPH  REPORT</title>"));
+    const QByteArray page = report.htmlPage(1, "data:image/png;base64,AAAA");
+    QVERIFY(page.contains(">&lt;b&gt;&amp;&quot;x&quot;</p>"));
+    QVERIFY(!page.contains("<b>"));
+    QCOMPARE(page.count("<p "), 3 + 4 + 3); // header, column titles, the row (its Unit is NULL)
+    QCOMPARE(page.count("src=\"data:image/png;base64,AAAA\">"), 1);
+    // Each item at its band's top plus its own, from the page's edge.
+    const ReportPagination::PlacedBand detail = report.pages().page(1)[2];
+    QCOMPARE(detail.band->kind, ReportBand::Kind::Detail);
+    const QByteArray top = "top:" + QByteArray::number(detail.top + detail.band->items[0].top, 'f', 2) + "mm;";
+    QVERIFY2(page.contains(top + "font-family:'Arial'"), top);
+    QVERIFY(!report.htmlPage(1, {}).contains("<img"));
+}
+
+// Texts are encoded once per table text; a table emptied and filled anew
+// between two pages must not show the texts it held before.
+void TestReports::pagesFollowTheTableWhenItIsRefilled()
+{
+    ReadingTable table;
+    table.append({1, QStringLiteral("09:00:01"), QStringLiteral("100"), QStringLiteral("RPM")});
+    const ReportContent report(ReportLayouts::QuickRep1(), &table, QStringLiteral("10.12.26"), 1);
+    QVERIFY(report.csvPage(1).contains("1,09:00:01,100,RPM"));
+    QVERIFY(report.textPage(1).contains("100"));
+    table.clear();
+    table.append({7, QStringLiteral("10:00:00"), QStringLiteral("7,5"), QStringLiteral("m/min")});
+    QVERIFY(report.csvPage(1).contains("7,10:00:00,\"7,5\",m/min"));
+    QVERIFY(report.textPage(1).contains("m/min"));
+    QVERIFY(report.htmlPage(1, {}).contains(">7,5</p>"));
+    table.clear(); // rows gone: their places stay blank
+    QCOMPARE(parseCsv(report.csvPage(1))[2], (QStringList{{}, {}, {}, {}}));
 }
 
 QTEST_APPLESS_MAIN(TestReports)

@@ -1,12 +1,20 @@
-// Renders the main window in a few typical states to PNG files, for looking
-// at the screens and for the pictures in docs/. Usage: mx840-screens DIR
+// Renders the main window in a few typical states, and the reports of a
+// recorded table, to PNG files, for looking at the screens and for the
+// pictures in docs/. Usage: mx840-screens DIR
+#include "gui/app/Dialogs.h"
 #include "gui/app/FrmTest.h"
 #include "gui/app/Windows.h"
+#include "gui/chart/TrendChartView.h"
+#include "gui/reports/FrmPrint.h"
+#include "gui/reports/ReportPreview.h"
+#include "gui/reports/ReportRenderer.h"
 #include "platform/hid/SimulatedHidPlatform.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QTest>
+
+#include <algorithm>
 
 namespace {
 
@@ -16,6 +24,54 @@ struct Scene
     QList<QByteArray> displayTexts; // shown in order
     int flashTicks = 0;
 };
+
+constexpr double ReportDotsPerInch = 96;
+
+// Seventy-five readings recorded through the window, then each report of
+// them: page 1 of each, the last page of the data report, the preview and
+// the print style dialog.
+bool renderReports(const QString &dir)
+{
+    SimulatedHidPlatform platform;
+    Windows windows(platform);
+    TFrmTest &frm = *windows.FrmTest;
+    frm.show();
+    if (!QTest::qWaitForWindowExposed(&frm))
+        return false;
+    for (int i = 0; i < 75; ++i) {
+        // "1200.0" RPM and on: the main digits right to left, a point.
+        const QByteArray digits = QByteArray::number(12000 + (i * 37) % 600 + i * 8).rightJustified(5, '0');
+        QByteArray reversed = digits;
+        std::reverse(reversed.begin(), reversed.end());
+        frm.ShowData618(reversed + "4" + "00000" + "5" + "0201DA");
+    }
+    frm.refreshNow();
+    QTest::qWait(50);
+    const QImage chart = frm.Chtshow->grab().toImage();
+    const auto save = [&](const QImage &image, const char *name) {
+        return image.save(QDir(dir).filePath(QString::fromLatin1(name) + QStringLiteral(".png")));
+    };
+    const ReadingTable &table = frm.session.cds1;
+    const auto data = ReportOfTable(ReportStyle::Data, table);
+    const auto graph = ReportOfTable(ReportStyle::Graph, table, chart);
+    const auto both = ReportOfTable(ReportStyle::Both, table, chart);
+    const auto store = StoreReport();
+    bool saved = save(data->pageImage(1, ReportDotsPerInch), "report-data") &&
+                 save(data->pageImage(data->pageCount(), ReportDotsPerInch), "report-data-last") &&
+                 save(graph->pageImage(1, ReportDotsPerInch), "report-graph") &&
+                 save(both->pageImage(1, ReportDotsPerInch), "report-both") &&
+                 save(store->pageImage(1, ReportDotsPerInch), "report-store");
+
+    QtDialogs boxes(&frm);
+    ReportPreview preview(*data, boxes, &frm);
+    preview.resize(760, 900);
+    preview.show();
+    QTest::qWait(50);
+    saved = saved && save(preview.grab().toImage(), "report-preview");
+    windows.Frmprint->show();
+    QTest::qWait(50);
+    return saved && save(windows.Frmprint->grab().toImage(), "print-style");
+}
 
 } // namespace
 
@@ -68,5 +124,5 @@ int main(int argc, char *argv[])
         QTest::qWait(50);
         frm.grab().save(QDir(dir).filePath(QString::fromLatin1(scene.name) + QStringLiteral(".png")));
     }
-    return 0;
+    return renderReports(dir) ? 0 : 1;
 }

@@ -5,6 +5,7 @@
 #include "gui/reports/ReportRenderer.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -101,6 +102,7 @@ ReportPreview::ReportPreview(const ReportRenderer &renderer, Dialogs &boxes, QWi
     scroll->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     view = new PageView(report, scroll);
     scroll->setWidget(view);
+    scroll->viewport()->installEventFilter(this); // the fitting zooms follow its size
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(bar);
     layout->addWidget(scroll);
@@ -122,6 +124,13 @@ void ReportPreview::showPage(qint64 number)
 {
     page = std::clamp<qint64>(number, 1, report.pageCount());
     updateView();
+}
+
+bool ReportPreview::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == scroll->viewport() && event->type() == QEvent::Resize && zoom != Zoom::Actual)
+        updateView();
+    return QDialog::eventFilter(watched, event);
 }
 
 void ReportPreview::setZoom(Zoom newZoom)
@@ -176,11 +185,12 @@ void ReportPreview::printReport()
         return;
     }
     for (qint64 number = from; number <= to; ++number) {
-        if (number > from)
-            target.newPage();
+        if (number > from && !target.newPage())
+            break;
         report.paintPage(painter, number);
     }
-    painter.end();
+    if (!painter.end() || target.printerState() == QPrinter::Error)
+        dialogs.error(QStringLiteral("The report could not be printed."));
 }
 
 void ReportPreview::saveReport()

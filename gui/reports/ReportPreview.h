@@ -23,6 +23,9 @@ public:
     enum class Zoom { WholePage, PageWidth, Actual };
     void setZoom(Zoom zoom);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     class PageView;
     void printReport();

@@ -75,6 +75,7 @@ QImage ReportRenderer::pageImage(qint64 number, double dotsPerInch) const
     const int dotsPerMetre = qRound(dotsPerInch / 0.0254);
     page.setDotsPerMeterX(dotsPerMetre);
     page.setDotsPerMeterY(dotsPerMetre);
+    page.fill(Qt::white); // the page rarely ends on a whole pixel: the last row and column too
     QPainter painter(&page);
     paintPage(painter, number);
     return page;
@@ -86,6 +87,12 @@ std::unique_ptr<ReportRenderer> ReportOfTable(ReportStyle style, const ReadingTa
                                             ReportData{style == ReportStyle::Graph ? nullptr : &table,
                                                        std::move(picture), SystemShortDate(QDate::currentDate()),
                                                        DataReportPages(table.rowCount())});
+}
+
+std::unique_ptr<ReportRenderer> StoreReport()
+{
+    return std::make_unique<ReportRenderer>(
+        ReportLayouts::QuickRep2(), ReportData{nullptr, {}, SystemShortDate(QDate::currentDate()), DataReportPages(0)});
 }
 
 QImage ReadReportPicture(const QString &file, QString *why)

@@ -60,6 +60,10 @@ private:
 // showing the data report's page count; the graph report lists no rows.
 std::unique_ptr<ReportRenderer> ReportOfTable(ReportStyle style, const ReadingTable &table, QImage picture = {});
 
+// The store report: bound to no table (one page of headers), its Sallpage
+// label showing its own count.
+std::unique_ptr<ReportRenderer> StoreReport();
+
 // A graph report's picture, read anew from its file; a null image, with `why`
 // set, when it cannot be read (missing, a folder, not a picture, too large).
 QImage ReadReportPicture(const QString &file, QString *why);

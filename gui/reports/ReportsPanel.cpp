@@ -5,9 +5,7 @@
 #include "gui/app/Dialogs.h"
 #include "gui/reports/FrmPrint.h"
 #include "gui/reports/ReportRenderer.h"
-#include "platform/locale/SystemLocale.h"
 
-#include <QDate>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QRadioButton>
@@ -49,12 +47,9 @@ void ReportsPanel::MajPrintClick()
     repaint();
 }
 
-// The store report is bound to no table: one page of headers, its own count.
 void ReportsPanel::SpeedButton7Click()
 {
-    const ReportRenderer report(ReportLayouts::QuickRep2(),
-                                {nullptr, {}, SystemShortDate(QDate::currentDate()), DataReportPages(0)});
-    dialogs->previewReport(report);
+    dialogs->previewReport(*StoreReport());
 }
 
 void ReportsPanel::Button1Click()

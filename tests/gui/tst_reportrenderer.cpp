@@ -71,6 +71,14 @@ void TestReportRenderer::dataReportPage()
     QVERIFY(inkIn(page, {0, 0, 210, 10}).isNull());
     QVERIFY(inkIn(page, {0, 287, 210, 10}).isNull());
     QVERIFY(inkIn(page, {0, 0, 10, 297}).isNull());
+    // At 96 dpi the page ends inside its last pixel column and row: they are paper too.
+    const QImage screen = report.pageImage(1, 96);
+    bool edgesWhite = true;
+    for (int y = 0; y < screen.height(); ++y)
+        edgesWhite = edgesWhite && screen.pixel(screen.width() - 1, y) == qRgb(255, 255, 255);
+    for (int x = 0; x < screen.width(); ++x)
+        edgesWhite = edgesWhite && screen.pixel(x, screen.height() - 1) == qRgb(255, 255, 255);
+    QVERIFY(edgesWhite);
 
     // A text's top is the top of its line; capitals begin below it by the
     // font's ascent less its cap height.

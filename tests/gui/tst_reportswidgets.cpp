@@ -14,6 +14,7 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -38,6 +39,7 @@ private slots:
     void pictureRules();
     void printOpensTheDialogModally();
     void previewNavigatesAnyLength();
+    void previewZoomsFitTheWindow();
 
 private:
     TFrmTest &frm() { return *windows->FrmTest; }
@@ -195,6 +197,32 @@ void TestReportsWidgets::previewNavigatesAnyLength()
          {ReportPreview::Zoom::WholePage, ReportPreview::Zoom::Actual, ReportPreview::Zoom::PageWidth})
         preview.setZoom(zoom);
     QVERIFY(!preview.grab().isNull());
+}
+
+// The fitting zooms follow the preview's size, from the first showing on.
+void TestReportsWidgets::previewZoomsFitTheWindow()
+{
+    addRows(40);
+    const auto report = ReportOfTable(ReportStyle::Data, frm().session.cds1);
+    ReportPreview preview(*report, answers);
+    preview.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&preview));
+    auto *scroll = preview.findChild<QScrollArea *>();
+    QVERIFY(scroll);
+    const auto fits = [&](bool wholePage) {
+        const QSize page = scroll->widget()->size();
+        const QSize room = scroll->viewport()->size();
+        return wholePage ? page.width() <= room.width() && page.height() <= room.height() &&
+                               (qAbs(page.width() - room.width()) <= 2 || qAbs(page.height() - room.height()) <= 2)
+                         : qAbs(page.width() - room.width()) <= 2;
+    };
+    QVERIFY(fits(false)); // page width, the default
+    preview.resize(500, 640);
+    QTRY_VERIFY(fits(false));
+    preview.setZoom(ReportPreview::Zoom::WholePage);
+    QVERIFY(fits(true));
+    preview.resize(900, 700);
+    QTRY_VERIFY(fits(true));
 }
 
 QTEST_MAIN(TestReportsWidgets)

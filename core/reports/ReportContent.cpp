@@ -192,6 +192,7 @@ EncodedTexts *ReportContent::encodedTexts(std::optional<EncodedTexts> &encoded, 
 
 QByteArray ReportContent::textPage(qint64 number) const
 {
+    constexpr double ColumnsPerMillimetre = TextColumns / ReportLayout::BandWidth;
     EncodedTexts *encoded = encodedTexts(plainTexts, plainBytes);
     struct Placed
     {
@@ -213,15 +214,17 @@ QByteArray ReportContent::textPage(qint64 number) const
                 continue;
             const qsizetype characters = characterCount(bytes);
             const qsizetype column = item->centred ? std::max<qsizetype>((TextColumns - characters) / 2, 0)
-                                                   : qRound(item->left / ReportLayout::BandWidth * TextColumns);
+                                                   : qRound(item->left * ColumnsPerMillimetre);
             placedTexts.push_back({column, qsizetype(texts.size()), qsizetype(bytes.size()), characters});
             texts += bytes;
         }
         // By column, items at the same column in band order (std::sort here: a
         // stable sort would take a buffer from the heap for every line).
-        std::sort(placedTexts.begin(), placedTexts.end(), [](const Placed &a, const Placed &b) {
+        const auto byColumn = [](const Placed &a, const Placed &b) {
             return std::pair(a.column, a.offset) < std::pair(b.column, b.offset);
-        });
+        };
+        if (!std::is_sorted(placedTexts.begin(), placedTexts.end(), byColumn))
+            std::sort(placedTexts.begin(), placedTexts.end(), byColumn);
         qsizetype lineEnd = 0; // in characters
         for (const Placed &text : placedTexts) {
             // Never over the item before: at least a blank between two.

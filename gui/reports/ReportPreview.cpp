@@ -2,6 +2,7 @@
 
 #include "gui/app/Dialogs.h"
 #include "gui/reports/ReportExport.h"
+#include "gui/reports/ReportPrint.h"
 #include "gui/reports/ReportRenderer.h"
 
 #include <QComboBox>
@@ -165,7 +166,7 @@ void ReportPreview::pageSetup()
     dialog.exec();
 }
 
-// Page by page, straight to the printer: the report is never held whole.
+// Page by page, straight to the printer, with the progress and Cancel.
 void ReportPreview::printReport()
 {
     QPrintDialog dialog(&printer(), this);
@@ -173,24 +174,10 @@ void ReportPreview::printReport()
     if (dialog.exec() != QDialog::Accepted)
         return;
     QPrinter &target = printer();
-    qint64 from = 1;
-    qint64 to = report.pageCount();
-    if (target.printRange() == QPrinter::PageRange) {
-        from = std::max(1, target.fromPage());
-        to = std::min<qint64>(target.toPage(), to);
-    }
-    QPainter painter;
-    if (!painter.begin(&target)) {
-        dialogs.error(QStringLiteral("The printer could not be opened."));
-        return;
-    }
-    for (qint64 number = from; number <= to; ++number) {
-        if (number > from && !target.newPage())
-            break;
-        report.paintPage(painter, number);
-    }
-    if (!painter.end() || target.printerState() == QPrinter::Error)
-        dialogs.error(QStringLiteral("The report could not be printed."));
+    const bool range = target.printRange() == QPrinter::PageRange;
+    ReportPrint job(report, target, range ? target.fromPage() : 1, range ? target.toPage() : report.pageCount());
+    if (dialogs.runTableJob(QStringLiteral("Printing"), job) == TableFileJob::Status::Failed)
+        dialogs.error(QStringLiteral("The report could not be printed: %1.").arg(job.errorString()));
 }
 
 void ReportPreview::saveReport()

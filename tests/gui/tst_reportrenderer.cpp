@@ -1,11 +1,13 @@
 #include "core/recording/ReadingTable.h"
 #include "gui/reports/ReportExport.h"
+#include "gui/reports/ReportPrint.h"
 #include "gui/reports/ReportRenderer.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFontMetricsF>
 #include <QHash>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -57,6 +59,7 @@ private slots:
     void exportsEachFormat();
     void exportsNeverLeaveHalfFiles();
     void pdfTextsSitWhereTheLayoutPutsThem();
+    void printsTheChosenPages();
 };
 
 // Everything within the margins; the title centred and blue at its top; the
@@ -245,6 +248,39 @@ void TestReportRenderer::pdfTextsSitWhereTheLayoutPutsThem()
         QVERIFY2(qAbs(words[text].x() - x) < 0.5 && qAbs(words[text].y() - y) < 0.5,
                  qPrintable(QStringLiteral("%1 at %2, %3").arg(text).arg(words[text].x()).arg(words[text].y())));
     }
+}
+
+// A printer that prints to a file stands in for a queue: the pages of the
+// range, in order; a printer that cannot start, and a print cancelled half-way.
+void TestReportRenderer::printsTheChosenPages()
+{
+    const ReadingTable table = tableOfRows(75);
+    const ReportRenderer data(ReportLayouts::QuickRep1(), {&table, {}, QStringLiteral("10.12.26"), 3});
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("p.pdf")));
+    QCOMPARE(ReportPrint(data, printer, 2, 3).run(), TableFileJob::Status::Done);
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), {printer.outputFileName(), "-"});
+    QVERIFY(pdftotext.waitForFinished(20000) && pdftotext.exitCode() == 0);
+    const QList<QByteArray> pages = pdftotext.readAllStandardOutput().split('\f');
+    QCOMPARE(pages.size(), 2 + 1); // the text ends with a form feed
+    QVERIFY(pages[0].contains("09:00:38") && !pages[0].contains("\n1\n"));
+    QVERIFY(pages[1].contains("09:00:15")); // row 75
+
+    printer.setOutputFileName(dir.filePath(QStringLiteral("no/such/folder/p.pdf")));
+    ReportPrint refused(data, printer, 1, 3);
+    QCOMPARE(refused.run(), TableFileJob::Status::Failed);
+    QVERIFY(!refused.errorString().isEmpty());
+
+    printer.setOutputFileName(dir.filePath(QStringLiteral("c.pdf")));
+    const ReadingTable longer = tableOfRows(1000);
+    const ReportRenderer longReport(ReportLayouts::QuickRep1(), {&longer, {}, QStringLiteral("10.12.26"), 28});
+    ReportPrint cancelled(longReport, printer, 1, longReport.pageCount());
+    QCOMPARE(cancelled.step(), TableFileJob::Status::Running);
+    cancelled.cancel();
+    QCOMPARE(cancelled.status(), TableFileJob::Status::Cancelled);
 }
 
 QTEST_MAIN(TestReportRenderer)

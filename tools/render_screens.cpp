@@ -5,6 +5,9 @@
 #include "gui/app/FrmTest.h"
 #include "gui/app/Windows.h"
 #include "gui/chart/TrendChartView.h"
+#include "gui/dialogs/FrmAbout.h"
+#include "gui/dialogs/FrmSearch.h"
+#include "gui/dialogs/FrmStore.h"
 #include "gui/reports/FrmPrint.h"
 #include "gui/reports/ReportPreview.h"
 #include "gui/reports/ReportRenderer.h"
@@ -15,6 +18,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -28,8 +32,8 @@ struct Scene
 constexpr double ReportDotsPerInch = 96;
 
 // Seventy-five readings recorded through the window, then each report of
-// them: page 1 of each, the last page of the data report, the preview and
-// the print style dialog.
+// them: page 1 of each, the last page of the data report, the preview; and
+// the secondary windows.
 bool renderReports(const QString &dir)
 {
     SimulatedHidPlatform platform;
@@ -68,9 +72,21 @@ bool renderReports(const QString &dir)
     preview.show();
     QTest::qWait(50);
     saved = saved && save(preview.grab().toImage(), "report-preview");
-    windows.Frmprint->show();
-    QTest::qWait(50);
-    return saved && save(windows.Frmprint->grab().toImage(), "print-style");
+    preview.hide();
+    // The print style dialog; the About, store and search windows, the store
+    // window over the main window's recorded rows (its grid stays empty).
+    const std::pair<QWidget *, const char *> windowShots[] = {{windows.Frmprint.get(), "print-style"},
+                                                              {windows.FrmAbout.get(), "about"},
+                                                              {windows.Frmstore.get(), "store"},
+                                                              {windows.Frmsearch.get(), "search"}};
+    for (const auto &[window, name] : windowShots) {
+        window->show();
+        window->activateWindow();
+        QTest::qWait(50);
+        saved = saved && save(window->grab().toImage(), name);
+        window->hide();
+    }
+    return saved;
 }
 
 } // namespace

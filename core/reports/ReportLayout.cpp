@@ -1,5 +1,7 @@
 #include "core/reports/ReportLayout.h"
 
+#include "core/dialogs/Store.h"
+
 #include <initializer_list>
 
 namespace {
@@ -160,8 +162,7 @@ ReportLayout ReportLayouts::QuickRep2()
     ReportLayout layout;
     layout.name = QStringLiteral("QuickRep2");
     layout.title = QStringLiteral("MX840 STORE DATA REPORT");
-    layout.fields = {QStringLiteral("SNo"),   QStringLiteral("STime"),    QStringLiteral("SValue"),
-                     QStringLiteral("SUnit"), QStringLiteral("SV_Range"), QStringLiteral("SI_Range")};
+    layout.fields = Store::FieldNames();
     layout.bands = {pageHeader(layout.title, 2.1)};
     layout.bands += tableBands({{"No", 8.5, 4.2, 8.5, 2.1},
                                 {"Time", 38.0, 4.2, 38.0, 2.1},

@@ -2,6 +2,8 @@
 
 #include "core/app/StartUp.h"
 #include "gui/chart/ChartPanel.h"
+#include "gui/dialogs/FrmSearch.h"
+#include "gui/dialogs/FrmStore.h"
 #include "gui/display/DisplayPanel.h"
 #include "gui/link/LinkPanel.h"
 #include "gui/recording/RecordingPanel.h"
@@ -89,11 +91,15 @@ void TFrmTest::connectHandlers()
     connect(Open, &QAction::triggered, this, &TFrmTest::OpenClick);
     connect(Panel3, &Panel::clicked, this, &TFrmTest::Panel3Click);
     connect(miExit, &QAction::triggered, this, &TFrmTest::miExitClick);
-    // Reports (File > Print, MajPrint, SpeedButton7) act once their dialog is
-    // attached; the store window's buttons are wired where all five windows are known.
+    // Reports (File > Print, MajPrint, SpeedButton7), the store window
+    // (SpeedButton5) and the search window (Record > Search) act once their
+    // windows are attached; the store window's buttons are wired where all
+    // five windows are known.
     connect(print, &QAction::triggered, this, &TFrmTest::printClick);
     connect(MajPrint, &QToolButton::clicked, this, &TFrmTest::MajPrintClick);
     connect(SpeedButton7, &QToolButton::clicked, this, &TFrmTest::SpeedButton7Click);
+    connect(SpeedButton5, &QToolButton::clicked, this, &TFrmTest::SpeedButton5Click);
+    connect(SearchR, &QAction::triggered, this, &TFrmTest::SearchRClick);
     ConTimer->start();
     SampInterTime->start();
 }
@@ -324,6 +330,25 @@ void TFrmTest::ImportTable(const QString &FileName, ReadingTable &Table, bool Em
 void TFrmTest::attachReports(TFrmprint &Frmprint)
 {
     reportsPanel = std::make_unique<ReportsPanel>(Frmprint, session, dialogs, [this] { update(); });
+}
+
+void TFrmTest::attachStoreAndSearch(TFrmstore &Frmstore, TFrmsearch &Frmsearch)
+{
+    storeWindow = &Frmstore;
+    searchWindow = &Frmsearch;
+    searchWindow->setDialogs(dialogs);
+}
+
+void TFrmTest::SpeedButton5Click()
+{
+    if (storeWindow)
+        storeWindow->exec();
+}
+
+void TFrmTest::SearchRClick()
+{
+    if (searchWindow)
+        searchWindow->exec();
 }
 
 void TFrmTest::printClick()

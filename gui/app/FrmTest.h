@@ -21,6 +21,8 @@ class QTimer;
 class RecordingPanel;
 class ReportsPanel;
 class TFrmprint;
+class TFrmsearch;
+class TFrmstore;
 class TableFilesPanel;
 
 // The main window, a switchboard. Its controls (FrmTestUi) keep the names the
@@ -32,11 +34,13 @@ class TableFilesPanel;
 //   table files                   TableFilesPanel  gui/recording
 //   the trend chart               ChartPanel       gui/chart
 //   reports                       ReportsPanel     gui/reports
+//   the store and search windows  TFrmstore, TFrmsearch  gui/dialogs
 //
 //   the LCD, dial and repaint     DisplayPanel     gui/display
 //
 // Each feature connects its own controls; what stays here is what crosses
-// features (New, Open), the reports once attached, and the program's end.
+// features (New, Open), the reports and windows once attached, and the
+// program's end.
 class TFrmTest : public QMainWindow, public FrmTestUi
 {
     Q_OBJECT
@@ -103,6 +107,10 @@ public:
 
     // Reports; they act once the print style dialog is attached.
     void attachReports(TFrmprint &Frmprint);
+    // The store window (SpeedButton5) and the search window (Record > Search).
+    void attachStoreAndSearch(TFrmstore &Frmstore, TFrmsearch &Frmsearch);
+    void SpeedButton5Click();
+    void SearchRClick();
     void printClick();
     void MajPrintClick();
     void SpeedButton7Click();
@@ -133,6 +141,8 @@ private:
     std::unique_ptr<TableFilesPanel> tableFilesPanel;
     std::unique_ptr<ChartPanel> chartPanel;
     std::unique_ptr<ReportsPanel> reportsPanel;
+    TFrmstore *storeWindow = nullptr;
+    TFrmsearch *searchWindow = nullptr;
 
     // Forwards the link's boxes to whatever `dialogs` is at the time.
     class LinkBoxes : public LinkMessages

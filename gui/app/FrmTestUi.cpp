@@ -2,6 +2,7 @@
 
 #include "core/app/MeterSession.h"
 #include "core/app/StartUp.h"
+#include "core/dialogs/Store.h"
 #include "gui/chart/TrendChartView.h"
 #include "gui/display/DialPanel.h"
 #include "gui/display/VirtualLcd.h"
@@ -38,16 +39,6 @@ Panel *buttonPanel(QWidget *parent, const QString &caption, const QFont &font, c
     panel->setCursor(Qt::PointingHandCursor);
     panel->setGeometry(geometry);
     return panel;
-}
-
-QToolButton *pictureButton(QWidget *parent, const QIcon &glyph, const QString &hint, const QRect &geometry)
-{
-    auto *button = new QToolButton(parent);
-    button->setIcon(glyph);
-    button->setToolTip(hint);
-    button->setAutoRaise(true);
-    button->setGeometry(geometry);
-    return button;
 }
 
 QAction *menuItem(QMenu *menu, const QString &caption, const char *objectName)
@@ -219,9 +210,7 @@ void FrmTestUi::createHiddenControls(QMainWindow *window)
     SpeedButton9->setToolTip(QStringLiteral("Delete Data"));
 
     auto *storeColumns = new QStandardItemModel(0, 6, window);
-    storeColumns->setHorizontalHeaderLabels({QStringLiteral("SNo"), QStringLiteral("STime"), QStringLiteral("SValue"),
-                                             QStringLiteral("SUnit"), QStringLiteral("SV_Range"),
-                                             QStringLiteral("SI_Range")});
+    storeColumns->setHorizontalHeaderLabels(Store::FieldNames());
     DBGrid2 = new QTableView(client);
     DBGrid2->setModel(storeColumns);
     DBGrid2->setGeometry(2, 520, 441, 200);

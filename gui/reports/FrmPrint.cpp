@@ -1,6 +1,6 @@
 #include "gui/reports/FrmPrint.h"
 
-#include "gui/dialogs/AuxiliaryWindows.h"
+#include "gui/dialogs/FixedDialog.h"
 #include "gui/widgets/Fonts.h"
 
 #include <QGroupBox>
@@ -10,23 +10,15 @@
 
 namespace {
 
-const QColor Blue(0x00, 0x00, 0xFF);
-const QColor Purple(0x80, 0x00, 0x80);
-const QColor Green(0x00, 0x80, 0x00);
+using WindowColours::Blue;
+using WindowColours::Green;
+using WindowColours::Purple;
 
 QFont styleFont()
 {
     QFont font = arialPixels(19, true);
     font.setItalic(true);
     return font;
-}
-
-void setTextColour(QWidget *widget, const QColor &colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    palette.setColor(QPalette::ButtonText, colour);
-    widget->setPalette(palette);
 }
 
 QRadioButton *option(QGroupBox *box, const QString &caption, const QRect &geometry)

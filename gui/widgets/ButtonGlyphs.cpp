@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QToolButton>
 
 #include <functional>
 
@@ -75,4 +76,27 @@ QIcon print()
     });
 }
 
+QIcon close()
+{
+    return drawGlyph([](QPainter &p) {
+        p.setPen(QColor(90, 60, 20));
+        p.setBrush(QColor(170, 120, 60));
+        p.drawRect(2, 1, 8, 14); // a door
+        p.setPen(QPen(QColor(0, 120, 0), 2));
+        p.drawLine(8, 8, 14, 8); // and the way out
+        p.drawLine(11, 5, 14, 8);
+        p.drawLine(11, 11, 14, 8);
+    });
+}
+
 } // namespace ButtonGlyphs
+
+QToolButton *pictureButton(QWidget *parent, const QIcon &glyph, const QString &hint, const QRect &geometry)
+{
+    auto *button = new QToolButton(parent);
+    button->setIcon(glyph);
+    button->setToolTip(hint);
+    button->setAutoRaise(true);
+    button->setGeometry(geometry);
+    return button;
+}

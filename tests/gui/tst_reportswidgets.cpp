@@ -1,12 +1,9 @@
 // Reports from the window: the print style dialog as the window set declares
 // it, its three branches and the picture rules, Print Data, the store report,
 // and the preview's navigation.
-#include "AnsweringDialogs.h"
-#include "gui/app/FrmTest.h"
-#include "gui/app/Windows.h"
+#include "WindowsUnderTest.h"
 #include "gui/reports/FrmPrint.h"
 #include "gui/reports/ReportPreview.h"
-#include "platform/hid/SimulatedHidPlatform.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,18 +17,13 @@
 #include <QTimer>
 #include <QToolButton>
 
-class TestReportsWidgets : public QObject
+class TestReportsWidgets : public QObject, private WindowsUnderTest
 {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        windows = std::make_unique<Windows>(platform);
-        frm().setDialogs(&answers);
-        answers = {};
-    }
-    void cleanup() { windows.reset(); }
+    void init() { start(); }
+    void cleanup() { stop(); }
 
     void printStyleDialogAsDeclared();
     void printDataPreviewsTheDataReport();
@@ -42,17 +34,7 @@ private slots:
     void previewZoomsFitTheWindow();
 
 private:
-    TFrmTest &frm() { return *windows->FrmTest; }
     TFrmprint &dialog() { return *windows->Frmprint; }
-    void addRows(int rows)
-    {
-        for (int i = 1; i <= rows; ++i)
-            frm().session.cds1.append({i, QStringLiteral("09:00:00"), QStringLiteral("1"), QStringLiteral("RPM")});
-    }
-
-    SimulatedHidPlatform platform;
-    std::unique_ptr<Windows> windows;
-    AnsweringDialogs answers;
 };
 
 void TestReportsWidgets::printStyleDialogAsDeclared()
@@ -167,15 +149,7 @@ void TestReportsWidgets::pictureRules()
 
 void TestReportsWidgets::printOpensTheDialogModally()
 {
-    bool wasModal = false;
-    QTimer::singleShot(0, this, [&] {
-        QWidget *modal = QApplication::activeModalWidget();
-        wasModal = modal == &dialog();
-        if (modal)
-            static_cast<QDialog *>(modal)->reject();
-    });
-    frm().print->trigger();
-    QVERIFY(wasModal);
+    QVERIFY(opensModally(dialog(), [&] { frm().print->trigger(); }));
     QVERIFY(answers.shown.isEmpty()); // Cancel prints nothing
 }
 

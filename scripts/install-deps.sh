@@ -9,7 +9,7 @@ packages=(
   libudev-dev libbenchmark-dev
   umockdev libumockdev-dev
   fonts-liberation
-  xvfb xauth poppler-utils
+  xvfb xauth poppler-utils python3
   clang libclang-rt-14-dev
 )
 

@@ -2,14 +2,15 @@
 
 #include "core/reports/ReportContent.h"
 
-const char kLogUsage[] = "Usage: mx840-log [--cable | --simulate[=FILE] | --replay FILE] [--trace]\n"
+const char kLogUsage[] = "Usage: mx840-log [--cable | --simulate[=FILE] | --replay FILE]\n"
+                         "                 [--format tsv|csv|jsonl | --trace]\n"
                          "                 [--repeat | --no-repeat] [--interval N] [--limit N]\n"
                          "                 [--open TABLE]... [--out TABLE]\n"
                          "                 [--report data|graph|both [--picture FILE] --export FILE]\n"
                          "\n"
                          "Records the meter's readings without a window, under the same record\n"
                          "policy as the window, and prints every recorded row: No, Time, Value and\n"
-                         "Unit, separated by tabs.\n"
+                         "Unit, separated by tabs unless --format says otherwise.\n"
                          "\n"
                          "Sources (by default the real cable; with --open and no source given, none):\n"
                          "  --cable         Find the interface cable \"USB to Serial\", configure it\n"
@@ -37,6 +38,17 @@ const char kLogUsage[] = "Usage: mx840-log [--cable | --simulate[=FILE] | --repl
                          "  --limit N       The most rows: 1000, 5000, 10000 (the default), 50000,\n"
                          "                  100000 or limitless (ten million).\n"
                          "\n"
+                         "Printed rows (a line each, flushed at once in a live run):\n"
+                         "  --format tsv    No, Time, Value and Unit separated by tabs, NULL for an\n"
+                         "                  empty field (the default).\n"
+                         "  --format csv    A header line \"No,Time,Value,Unit\", then the rows,\n"
+                         "                  quoted as RFC 4180 wants (a value with a decimal comma\n"
+                         "                  is quoted).\n"
+                         "  --format jsonl  A JSON object per row: \"No\", \"Time\", \"Value\" and\n"
+                         "                  \"Unit\" as recorded, \"timestamp\", the moment of\n"
+                         "                  recording in ISO 8601 with the date and the UTC offset,\n"
+                         "                  and \"number\", the Value as a JSON number (null for an\n"
+                         "                  overload, 0L, or any value that is not a number).\n"
                          "  --trace         Print, for every shown frame, these tab-separated fields:\n"
                          "                  the display text (18 characters), the reading, the\n"
                          "                  decimal point position, the unit, the dial multiplier,\n"
@@ -74,6 +86,7 @@ const char kLogUsage[] = "Usage: mx840-log [--cable | --simulate[=FILE] | --repl
                          "                  .pdf, .html, .txt or .csv.\n"
                          "\n"
                          "  -h, --help      Show this text.\n"
+                         "  --version       Show the program's version.\n"
                          "\n"
                          "Exit status: 0 on success; 1 when no cable is found, it cannot be opened,\n"
                          "or the meter stays silent until the link gives up; 2 for bad arguments, a\n"
@@ -93,6 +106,16 @@ std::optional<LogOptions> ParseLogOptions(const QStringList &arguments, QString 
         const QString &argument = arguments[i];
         if (argument == u"-h" || argument == u"--help") {
             options.help = true;
+        } else if (argument == u"--version") {
+            options.version = true;
+        } else if (argument == u"--format") {
+            const QString name = i + 1 < arguments.size() ? arguments[++i] : QString();
+            const std::optional<RowFormat> format = RowFormatOf(name);
+            if (!format) {
+                *error = QStringLiteral("--format is one of tsv, csv or jsonl, not \"%1\"").arg(name);
+                return std::nullopt;
+            }
+            options.format = *format;
         } else if (argument == u"--trace") {
             options.trace = true;
         } else if (argument == u"--repeat" || argument == u"--no-repeat") {
@@ -182,6 +205,10 @@ std::optional<LogOptions> ParseLogOptions(const QStringList &arguments, QString 
     }
     if (sources > 1) {
         *error = QStringLiteral("give one source: --cable, --simulate or --replay");
+        return std::nullopt;
+    }
+    if (options.trace && options.format != RowFormat::Tsv) {
+        *error = QStringLiteral("--trace prints tab-separated lines: give it without --format");
         return std::nullopt;
     }
     if (options.report.has_value() != !options.exportFile.isEmpty()) {

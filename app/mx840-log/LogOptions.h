@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RowFormat.h"
 #include "core/app/StartUp.h"
 #include "core/reports/ReportLayout.h"
 
@@ -17,6 +18,8 @@ struct LogOptions
     QString file; // the replay file, or the file the simulated meter plays
     bool trace = false;
     bool help = false;
+    bool version = false;
+    RowFormat format = RowFormat::Tsv; // of the rows printed
     // The record policy, as the window starts with it unless told otherwise.
     bool repeat = true;
     std::optional<QString> interval; // the sampling interval on, with this many seconds

@@ -1,5 +1,6 @@
 #include "LogOptions.h"
 #include "ReportOut.h"
+#include "RowFormat.h"
 #include "TableOut.h"
 #include "core/app/MeterSession.h"
 #include "core/app/StartUp.h"
@@ -11,6 +12,7 @@
 #include "platform/signals/TerminationSignals.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QGuiApplication>
 #include <QTimer>
@@ -96,6 +98,39 @@ private:
     bool broken = false;
 };
 
+// Prints the rows a run records in the format asked for, each stamped with
+// the moment the record policy took its time (the row's Time).
+class RowPrinter
+{
+public:
+    RowPrinter(MeterSession &meter, LineOutput &lines, RowFormat rowFormat)
+        : session(meter), output(lines), format(rowFormat)
+    {
+        session.recordPolicy.clock = [this] {
+            recordedAt = QDateTime::currentDateTime();
+            return recordedAt.time();
+        };
+    }
+    RowPrinter(const RowPrinter &) = delete;
+    RowPrinter &operator=(const RowPrinter &) = delete;
+    // The header line, for the formats that have one.
+    void start(bool flush)
+    {
+        if (const std::optional<QByteArray> header = RowHeader(format))
+            output.print(*header, flush);
+    }
+    void print(qsizetype row, bool flush)
+    {
+        output.print(RowLine(format, session.cds1.row(row), recordedAt, session.SysDecimalSep), flush);
+    }
+
+private:
+    MeterSession &session;
+    LineOutput &output;
+    RowFormat format;
+    QDateTime recordedAt;
+};
+
 // Starts the session as the window does, then sets the record policy up as asked.
 void configure(MeterSession &session, const LogOptions &options)
 {
@@ -168,21 +203,18 @@ int finishRun(const MeterSession &session, const LogOptions &options, RunOutputs
 
 // Runs one report through the report path and prints what it recorded (or,
 // with --trace, what its frame showed). The row it recorded, or -1.
-qsizetype feedReport(MeterSession &session, LineOutput &output, bool trace, bool flush, quint8 reportId,
-                     const quint8 *data, quint16 size)
+qsizetype feedReport(MeterSession &session, LineOutput &output, RowPrinter &rows, bool trace, bool flush,
+                     quint8 reportId, const quint8 *data, quint16 size)
 {
     const qsizetype rowsBefore = session.cds1.rowCount();
     if (!session.Read618(reportId, data, size).frameShown)
         return -1;
     const bool recorded = session.cds1.rowCount() > rowsBefore;
     const qsizetype last = session.cds1.rowCount() - 1;
-    if (trace) {
+    if (trace)
         output.print(traceLine(session, recorded ? orNull(session.cds1.text(last, 0)) : QStringLiteral("-")), flush);
-    } else if (recorded) {
-        const QStringList fields{orNull(session.cds1.text(last, 0)), orNull(session.cds1.text(last, 1)),
-                                 orNull(session.cds1.text(last, 2)), orNull(session.cds1.text(last, 3))};
-        output.print(fields.join(u'\t').toUtf8(), flush);
-    }
+    else if (recorded)
+        rows.print(last, flush);
     return recorded ? last : -1;
 }
 
@@ -202,6 +234,9 @@ int replay(const LogOptions &options)
     if (const int status = prepareOutputs(options, outputs))
         return status;
     LineOutput output;
+    RowPrinter rows(session, output, options.format);
+    if (!options.trace)
+        rows.start(false);
     ReplayReader steps(file);
     while (!output.failed()) {
         const std::optional<ReplayStep> step = steps.next();
@@ -212,7 +247,7 @@ int replay(const LogOptions &options)
             continue;
         }
         const auto *data = reinterpret_cast<const quint8 *>(step->data.constData());
-        feedReport(session, output, options.trace, false, step->reportId, data, quint16(step->data.size()));
+        feedReport(session, output, rows, options.trace, false, step->reportId, data, quint16(step->data.size()));
     }
     if (!steps.error().isEmpty())
         return fail(QStringLiteral("%1: %2").arg(options.file, steps.error()), kExitBadInput);
@@ -248,6 +283,7 @@ struct FramePrinter
 {
     MeterSession &session;
     LineOutput &output;
+    RowPrinter &rows;
     const LogOptions &options;
     TableOut *out; // or null
     bool ending = false;
@@ -255,7 +291,7 @@ struct FramePrinter
     {
         if (ending)
             return; // reports still queued while the event loop ends
-        const qsizetype row = feedReport(session, output, options.trace, true, ReportID, Data, Size);
+        const qsizetype row = feedReport(session, output, rows, options.trace, true, ReportID, Data, Size);
         if (row >= 0 && out && !out->add(session.cds1, row))
             end(tableOutFailure(options, *out));
         else if (output.failed())
@@ -299,7 +335,8 @@ int live(const LogOptions &options)
     THidDeviceController HidCtl(platform);
     ConsoleMessages messages;
     LineOutput output;
-    FramePrinter printer{session, output, options, outputs.table.get()};
+    RowPrinter rows(session, output, options.format);
+    FramePrinter printer{session, output, rows, options, outputs.table.get()};
     LinkControl link(session.state, session.display, session.indicator, HidCtl, messages,
                      THidDataEvent(&printer, &FramePrinter::Read618), THidDataEvent());
     link.wireEvents();
@@ -310,6 +347,8 @@ int live(const LogOptions &options)
         return fail(QStringLiteral("the interface cable could not be opened"), kExitNoLink);
     }
     followCable(link);
+    if (!options.trace)
+        rows.start(true);
     // Reports reach the printer only once the event loop runs.
     if (outputs.table && !outputs.table->start(session.cds1)) {
         link.Panel2Click();
@@ -365,6 +404,10 @@ int main(int argc, char *argv[])
     }
     if (options->help) {
         std::fputs(kLogUsage, stdout);
+        return 0;
+    }
+    if (options->version) {
+        std::puts("mx840-log " MX840_VERSION);
         return 0;
     }
     switch (options->source) {

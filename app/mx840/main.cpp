@@ -6,13 +6,56 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <optional>
 
-// The program reads no arguments, except --simulate or --simulate=FILE, which
-// put a simulated cable and meter in place of the real ones (the meter runs a
-// built-in scenario, or plays a replay file in a loop).
+namespace {
+
+const char kUsage[] = "Usage: mx840 [--simulate[=FILE]]\n"
+                      "\n"
+                      "The MX840 interface program: the meter's live reading on a virtual LCD\n"
+                      "and an analog dial, recording into a table and a trend chart, table files\n"
+                      "and reports. CONNECT opens the interface cable \"USB to Serial\".\n"
+                      "\n"
+                      "  --simulate      Put a simulated cable and meter in place of the real\n"
+                      "                  ones, the meter running a built-in scenario;\n"
+                      "                  --simulate=FILE plays a replay file (see mx840-log) at\n"
+                      "                  the meter's pace, in a loop.\n"
+                      "  -h, --help      Show this text.\n"
+                      "  --version       Show the program's version.\n"
+                      "\n"
+                      "Qt's own options (-platform, -style, -geometry, ...) are taken as Qt takes\n"
+                      "them; any other argument is ignored.\n"
+                      "\n"
+                      "Exit status: 0 when the window is closed; 2 for a replay file that cannot\n"
+                      "be played.\n";
+
+// What the command line asks before any window: help or the version.
+// nullopt: go on.
+std::optional<int> answerBeforeWindow(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const char *argument = argv[i];
+        if (std::strcmp(argument, "-h") == 0 || std::strcmp(argument, "--help") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (std::strcmp(argument, "--version") == 0) {
+            std::puts("mx840 " MX840_VERSION);
+            return 0;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    // Before the application: it needs a display, which --help and --version do not.
+    if (const std::optional<int> status = answerBeforeWindow(argc, argv))
+        return *status;
     QApplication application(argc, argv);
     const QString option = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     const bool simulated = option == u"--simulate" || option.startsWith(u"--simulate=");

@@ -1,5 +1,6 @@
 #include "core/reports/ReportContent.h"
 
+#include "core/common/Csv.h"
 #include "core/recording/ReadingTable.h"
 #include "core/recording/TableFields.h"
 
@@ -16,14 +17,6 @@ namespace {
 QByteArray plainBytes(const QString &text)
 {
     return text.toUtf8();
-}
-
-QByteArray csvField(const QString &text)
-{
-    QByteArray bytes = text.toUtf8();
-    if (!bytes.contains(',') && !bytes.contains('"') && !bytes.contains('\r') && !bytes.contains('\n'))
-        return bytes;
-    return '"' + bytes.replace('"', "\"\"") + '"';
 }
 
 QByteArray htmlEscaped(const QString &text)
@@ -240,7 +233,7 @@ QByteArray ReportContent::textPage(qint64 number) const
 
 QByteArray ReportContent::csvPage(qint64 number) const
 {
-    EncodedTexts *encoded = encodedTexts(csvTexts, csvField);
+    EncodedTexts *encoded = encodedTexts(csvTexts, CsvField);
     std::string scratch, out;
     out.reserve(size_t(pagination.rowsPerPage() + 4) * 32);
     for (const ReportPagination::PlacedBand &placed : pagination.page(number)) {

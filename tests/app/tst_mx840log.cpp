@@ -75,6 +75,9 @@ private slots:
     void liveRunEndsCleanlyOnSignals();
     void noCable();
     void tableFilesConvertAndCollect();
+    void versionAndHelpNeedNoDisplay();
+    void rowFormatsReadBackIntoTheSavedTable_data();
+    void rowFormatsReadBackIntoTheSavedTable();
     void tableFileFailures_data();
     void tableFileFailures();
     void liveRunWritesEachRowAsRecorded();
@@ -166,6 +169,9 @@ void TestMx840Log::failures_data()
     QTest::newRow("report without export")
         << QStringList{"--replay", "FILE", "--report", "data"} << QByteArray("tick\n") << "go together";
     QTest::newRow("report of no kind") << QStringList{"--report", "table"} << QByteArray() << "--report is one of";
+    QTest::newRow("format of no kind") << QStringList{"--format", "xml"} << QByteArray() << "--format is one of";
+    QTest::newRow("format without name") << QStringList{"--format"} << QByteArray() << "--format is one of";
+    QTest::newRow("trace in csv") << QStringList{"--trace", "--format", "csv"} << QByteArray() << "without --format";
     QTest::newRow("export of no format") << QStringList{"--replay", "FILE", "--report", "data", "--export", "DIR/r.doc"}
                                          << QByteArray("tick\n") << "the extension names the format";
     QTest::newRow("empty out") << QStringList{"--replay", "FILE", "--out", ""} << QByteArray("tick\n")
@@ -239,6 +245,82 @@ void TestMx840Log::tableFilesConvertAndCollect()
     // The replay's rows come after the opened ones, numbered from 1 again.
     QCOMPARE(runLog({"--open", text, "--open", text, "--replay", replay, "--out", back}).exitCode, 0);
     QCOMPARE(contents(back).count("\r\n"), 1 + 6);
+}
+
+// What Python's csv and json modules make of the printed rows must be the
+// rows of the table saved from the same run; a JSON line's timestamp carries
+// the date, the offset and the row's Time, its number the row's Value.
+const char kReadBack[] = R"(
+import csv, datetime, json, re, sys
+form, printed, table = sys.argv[1:4]
+with open(table, newline='', encoding='utf-8') as f:
+    saved = list(csv.reader(f, delimiter='\t'))
+header = saved[0]
+rows = [['' if v == 'NULL' else v for v in r] for r in saved[1:]]
+got = []
+with open(printed, newline='', encoding='utf-8') as f:
+    if form == 'csv':
+        got = list(csv.reader(f))
+        assert got.pop(0) == header, header
+    else:
+        for line in f:
+            o = json.loads(line)
+            stamp = datetime.datetime.fromisoformat(o['timestamp'])
+            assert stamp.utcoffset() is not None and stamp.date() is not None, o
+            assert stamp.strftime('%H:%M:%S') == re.sub(r'\D', ':', o['Time']), o
+            try:
+                value = float(o['Value'].replace(',', '.'))
+            except ValueError:
+                value = None
+            assert o['number'] == value, o
+            got.append([str(o['No']), o['Time'], o['Value'], o['Unit']])
+assert got == rows, (got, rows)
+print(len(rows))
+)";
+
+// Both programs answer --version and --help at once; the window's program
+// does so without a display to open.
+void TestMx840Log::versionAndHelpNeedNoDisplay()
+{
+    QCOMPARE(runLog({"--version"}).out, QByteArray("mx840-log " MX840_VERSION "\n"));
+    QVERIFY(runLog({"--help"}).out.contains("--format tsv"));
+    for (const auto &[argument, expected] : {std::pair("--version", QByteArray("mx840 " MX840_VERSION "\n")),
+                                             std::pair("--help", QByteArray("Usage: mx840"))}) {
+        QProcess window;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.remove(QStringLiteral("DISPLAY"));
+        window.setProcessEnvironment(environment);
+        window.start(qEnvironmentVariable("MX840"), {QString::fromLatin1(argument)});
+        QVERIFY(window.waitForFinished(20000));
+        QCOMPARE(window.exitCode(), 0);
+        QVERIFY(window.readAllStandardOutput().startsWith(expected));
+    }
+}
+
+void TestMx840Log::rowFormatsReadBackIntoTheSavedTable_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::newRow("csv") << "csv";
+    QTest::newRow("jsonl") << "jsonl";
+}
+
+void TestMx840Log::rowFormatsReadBackIntoTheSavedTable()
+{
+    QFETCH(QString, format);
+    QTemporaryDir dir;
+    const QString replay = writeFile(dir, kFrameReports + kPointFrameReports + kFrameReports + kPointFrameReports);
+    const QString table = dir.filePath("run.xls"), printed = dir.filePath("rows." + format);
+    const Run run = runLog({"--replay", replay, "--format", format, "--out", table});
+    QCOMPARE(run.exitCode, 0);
+    QFile out(printed);
+    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(run.out) == run.out.size());
+    out.close();
+    QProcess python;
+    python.start(QStringLiteral("python3"), {"-c", kReadBack, format, printed, table});
+    QVERIFY2(python.waitForFinished(30000), "python3 did not run");
+    QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
+    QCOMPARE(python.readAllStandardOutput().trimmed(), QByteArray("4"));
 }
 
 void TestMx840Log::tableFileFailures_data()

@@ -10,6 +10,7 @@ packages=(
   umockdev libumockdev-dev
   fonts-liberation
   xvfb xauth poppler-utils python3
+  help2man man-db groff-base dpkg-dev lintian desktop-file-utils appstream
   clang libclang-rt-14-dev
 )
 

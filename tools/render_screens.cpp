@@ -51,6 +51,7 @@ bool renderReports(const QString &dir)
     }
     frm.refreshNow();
     QTest::qWait(50);
+    frm.grab().save(QDir(dir).filePath(QStringLiteral("recording.png")));
     const QImage chart = frm.Chtshow->grab().toImage();
     const auto save = [&](const QImage &image, const char *name) {
         return image.save(QDir(dir).filePath(QString::fromLatin1(name) + QStringLiteral(".png")));

@@ -2,11 +2,8 @@
 
 #include "core/reports/ReportContent.h"
 
-const char kLogUsage[] = "Usage: mx840-log [--cable | --simulate[=FILE] | --replay FILE]\n"
-                         "                 [--format tsv|csv|jsonl | --trace]\n"
-                         "                 [--repeat | --no-repeat] [--interval N] [--limit N]\n"
-                         "                 [--open TABLE]... [--out TABLE]\n"
-                         "                 [--report data|graph|both [--picture FILE] --export FILE]\n"
+const char kLogUsage[] = "Usage: mx840-log [--cable | --simulate[=FILE] | --replay FILE] [OPTION]...\n"
+                         "  or:  mx840-log --open TABLE... [--out TABLE] [--report STYLE --export FILE]\n"
                          "\n"
                          "Records the meter's readings without a window, under the same record\n"
                          "policy as the window, and prints every recorded row: No, Time, Value and\n"

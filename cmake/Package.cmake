@@ -22,8 +22,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION "science")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # libudev is opened by name at run time; the platform and image plugins come
-# with libqt6gui6; the windows and reports are drawn in Arial's metrics.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libudev1, fonts-liberation")
+# with libqt6gui6; the windows and reports are drawn in Arial's metrics
+# (Liberation Sans), menus and dialogs in the desktop's sans-serif, which
+# fontconfig takes from DejaVu first.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libudev1, fonts-liberation, fonts-dejavu-core")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_PACKAGE_DIRECTORY "${PROJECT_BINARY_DIR}/..")

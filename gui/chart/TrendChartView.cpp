@@ -1,11 +1,14 @@
 #include "gui/chart/TrendChartView.h"
 
+#include "core/chart/AxisTicks.h"
 #include "core/chart/TrendChart.h"
 #include "gui/widgets/Fonts.h"
 
 #include <QAreaSeries>
 #include <QCheckBox>
+#include <QGraphicsItem>
 #include <QGraphicsLayout>
+#include <QGraphicsScene>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QPainter>
@@ -14,9 +17,13 @@
 #include <QToolButton>
 #include <QValueAxis>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
+
+// The room a bottom axis label takes with the gap to the next.
+constexpr int PixelsPerLabel = 55;
 
 QToolButton *glyphButton(QWidget *parent, QStyle::StandardPixmap glyph, const QString &hint, const QRect &geometry)
 {
@@ -27,6 +34,58 @@ QToolButton *glyphButton(QWidget *parent, QStyle::StandardPixmap glyph, const QS
     button->setGeometry(geometry);
     return button;
 }
+
+// The left axis's line and its ticks, major and minor, each TickLength pixels
+// long. Qt Charts draws ticks 4 and 2 pixels long and has no setting for
+// their length, so its own are hidden (with the axis line) and these drawn
+// instead, in the scene, where a saved picture of the chart has them too.
+class LeftAxisTicks : public QGraphicsItem
+{
+public:
+    static constexpr int TickLength = 3;
+
+    LeftAxisTicks(QChart *owner, QValueAxis *leftAxis) : chart(owner), axis(leftAxis)
+    {
+        setZValue(100); // over the plot area's edge
+    }
+    QRectF boundingRect() const override
+    {
+        const QRectF plot = chart->plotArea();
+        return {plot.left() - TickLength - 2, plot.top() - 1, TickLength + 3, plot.height() + 2};
+    }
+    void follow()
+    {
+        prepareGeometryChange();
+        update();
+    }
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *) override
+    {
+        const QRectF plot = chart->plotArea();
+        if (plot.isEmpty())
+            return;
+        painter->setPen(axis->linePen());
+        painter->setRenderHint(QPainter::Antialiasing, false);
+        const qreal line = plot.left(); // over the plot area's edge, as the axis line was
+        painter->drawLine(QPointF(line, plot.top()), QPointF(line, plot.bottom()));
+        // A tick where each horizontal grid line, major or minor, meets the
+        // axis: taken from the grid lines themselves, so that the two agree
+        // to the pixel whatever rounding the chart applied to place them.
+        for (QGraphicsItem *item : chart->scene()->items(plot.adjusted(0, -1, 0, 1))) {
+            const auto *grid = qgraphicsitem_cast<QGraphicsLineItem *>(item);
+            if (!grid || !grid->isVisible())
+                continue;
+            const QLineF across(grid->mapToScene(grid->line().p1()), grid->mapToScene(grid->line().p2()));
+            if (across.dy() != 0 || qAbs(across.x1() - plot.left()) > 0.5 || qAbs(across.x2() - plot.right()) > 0.5)
+                continue;
+            const QPointF at = mapFromScene(QPointF(line, across.y1()));
+            painter->drawLine(QPointF(at.x() - TickLength, at.y()), QPointF(at.x() - 1, at.y()));
+        }
+    }
+
+private:
+    QChart *chart;
+    QValueAxis *axis;
+};
 
 } // namespace
 
@@ -71,14 +130,20 @@ TrendChartView::TrendChartView(QWidget *parent) : QChartView(parent)
     axisY->setLabelFormat(QStringLiteral("%d"));
     axisY->setLabelsFont(arialPixels(10));
     axisX = new QValueAxis;
+    axisX->setTickType(QValueAxis::TicksDynamic); // placed by WholeNumberTicks on every refresh
     axisX->setLabelFormat(QStringLiteral("%d"));
     axisX->setLabelsFont(arialPixels(10));
+    axisY->setLineVisible(false); // drawn by LeftAxisTicks, with its ticks
     chart->addAxis(axisY, Qt::AlignLeft);
     chart->addAxis(axisX, Qt::AlignBottom);
     for (QAbstractSeries *series : {static_cast<QAbstractSeries *>(Series2), static_cast<QAbstractSeries *>(Series1)}) {
         series->attachAxis(axisX);
         series->attachAxis(axisY);
     }
+
+    auto *leftTicks = new LeftAxisTicks(chart, axisY);
+    scene()->addItem(leftTicks);
+    connect(chart, &QChart::plotAreaChanged, this, [leftTicks] { leftTicks->follow(); });
 
     Bevel1 = new QFrame(this);
     Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
@@ -125,7 +190,12 @@ void TrendChartView::refresh(const TrendChart &trend)
     }
 
     const TrendChart::PageRange range = trend.pageRange();
-    axisX->setRange(range.axisMinimum, qMax(range.axisMaximum, range.axisMinimum + 1));
+    const double axisMaximum = qMax(range.axisMaximum, range.axisMinimum + 1);
+    axisX->setRange(range.axisMinimum, axisMaximum);
+    const AxisTicks ticks =
+        WholeNumberTicks(range.axisMinimum, axisMaximum, 1 + int(chart()->plotArea().width()) / PixelsPerLabel);
+    axisX->setTickAnchor(ticks.anchor);
+    axisX->setTickInterval(ticks.interval);
     axisY->setRange(trend.leftAxisMinimum(), trend.leftAxisMaximum());
 
     BtFirst->setEnabled(trend.buttons.first);

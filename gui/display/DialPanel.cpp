@@ -93,7 +93,9 @@ void DialPanel::paintEvent(QPaintEvent *event)
     QFrame::paintEvent(event);
     // A raised outer bevel and a lowered inner bevel, one pixel each.
     QPainter painter(this);
-    const QRect outer = rect().adjusted(0, 0, -1, -1);
+    // QRect's right() and bottom() are the last pixel column and row: the
+    // outer bevel runs along the widget's own edges.
+    const QRect outer = rect();
     const QRect inner = outer.adjusted(1, 1, -1, -1);
     const QColor light = palette().color(QPalette::Light);
     const QColor dark = palette().color(QPalette::Dark);

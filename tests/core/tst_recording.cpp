@@ -1,4 +1,5 @@
 #include "core/app/MeterSession.h"
+#include "core/chart/AxisTicks.h"
 
 #include <QTest>
 
@@ -50,6 +51,8 @@ private slots:
     void pageJumpWaitsForTheVisibleSeries();
     void pointsPerPage();
     void decimationKeepsPeaks();
+    void bottomAxisTicks_data();
+    void bottomAxisTicks();
 };
 
 void TestRecording::recordsARow()
@@ -355,6 +358,39 @@ void TestRecording::decimationKeepsPeaks()
     QVERIFY(std::any_of(points.begin(), points.end(), [](const QPointF &p) { return p.y() == 1e6; }));
     QVERIFY(
         std::is_sorted(points.begin(), points.end(), [](const QPointF &a, const QPointF &b) { return a.x() < b.x(); }));
+}
+
+void TestRecording::bottomAxisTicks_data()
+{
+    QTest::addColumn<double>("minimum");
+    QTest::addColumn<double>("maximum");
+    QTest::addColumn<int>("maxTicks");
+    QTest::addColumn<QList<double>>("ticks");
+    QTest::newRow("first screen: 0 to 1") << 0.0 << 1.0 << 6 << QList<double>{0, 1};
+    QTest::newRow("page 1: 0 to 98") << 0.0 << 98.0 << 6 << QList<double>{0, 20, 40, 60, 80};
+    QTest::newRow("one point: 234 to 235") << 234.0 << 235.0 << 6 << QList<double>{234, 235};
+    QTest::newRow("page 3 of 100") << 200.0 << 299.0 << 6 << QList<double>{200, 220, 240, 260, 280};
+    QTest::newRow("a few points") << 10.0 << 14.0 << 6 << QList<double>{10, 11, 12, 13, 14};
+    QTest::newRow("seven points") << 0.0 << 7.0 << 6 << QList<double>{0, 2, 4, 6};
+    QTest::newRow("enlarged, a million") << 0.0 << 999999.0 << 12
+                                         << QList<double>{0,      100000, 200000, 300000, 400000,
+                                                          500000, 600000, 700000, 800000, 900000};
+    QTest::newRow("odd start") << 37.0 << 136.0 << 6 << QList<double>{40, 60, 80, 100, 120};
+}
+
+// Round steps that label distinct whole point numbers, within the most
+// ticks the axis has room for.
+void TestRecording::bottomAxisTicks()
+{
+    QFETCH(double, minimum);
+    QFETCH(double, maximum);
+    QFETCH(int, maxTicks);
+    QFETCH(QList<double>, ticks);
+    const AxisTicks axis = WholeNumberTicks(minimum, maximum, maxTicks);
+    QList<double> got;
+    for (double tick = axis.anchor; tick <= maximum + 1e-9; tick += axis.interval)
+        got << tick;
+    QCOMPARE(got, ticks);
 }
 
 QTEST_APPLESS_MAIN(TestRecording)

@@ -146,6 +146,7 @@ void FrmTestUi::createRecordPanel()
 {
     Panel7 = new Panel(client, Panel::Bevel::Lowered);
     Panel7->setGeometry(2, 256, 311, 31);
+    Panel7->setAutoFillBackground(true); // over the bar's last two rows, as declared after it
     const QFont font = arialPoints(8);
     auto *checkBoxStyle = new CompactCheckBoxStyle;
     checkBoxStyle->setParent(Panel7);

@@ -4,6 +4,7 @@
 #include "gui/display/Pictures.h"
 #include "gui/widgets/Fonts.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPainter>
 
@@ -20,7 +21,7 @@ QLabel *icon(QWidget *parent, const QPixmap &picture, const char *name)
 
 } // namespace
 
-DialCanvas::DialCanvas(QWidget *parent) : QWidget(parent), canvas(365, 153, QImage::Format_RGB32)
+DialCanvas::DialCanvas(QWidget *parent) : QWidget(parent), canvas(CanvasSize, QImage::Format_RGB32)
 {
     setObjectName(QStringLiteral("KD1"));
     canvas.fill(Qt::white);
@@ -29,14 +30,31 @@ DialCanvas::DialCanvas(QWidget *parent) : QWidget(parent), canvas(365, 153, QIma
 
 void DialCanvas::drawScale(const DialGeometry &geometry, int dialScale)
 {
+    // At the screen's pixel ratio, so that a high-density screen gets a sharp
+    // arc and sharp numbers; drawn in the same logical coordinates, so at 1×
+    // every pixel is what it always was.
+    const qreal ratio = devicePixelRatioF();
+    if (canvas.devicePixelRatio() != ratio) {
+        canvas = QImage((QSizeF(CanvasSize) * ratio).toSize(), QImage::Format_RGB32);
+        canvas.setDevicePixelRatio(ratio);
+    }
     canvas.fill(Qt::white);
     QPainter painter(&canvas);
     painter.setRenderHint(QPainter::Antialiasing, false);
 
     painter.setFont(arialPixels(11, false)); // the canvas's default 8-point font
     painter.setPen(Qt::black);
-    for (const DialGeometry::ScaleNumber &number : geometry.scaleNumbers())
-        painter.drawText(QRect(number.topLeft, QSize(30, 14)), Qt::AlignLeft | Qt::AlignTop, number.text);
+    const QFontMetrics metrics(painter.font());
+    for (const DialGeometry::ScaleNumber &number : geometry.scaleNumbers()) {
+        // "100" at its declared place (348) would end past the canvas's right
+        // edge in this face (8 points are 11 pixels here, not 10.7): that one
+        // label is moved in just far enough to be whole.
+        QPoint topLeft = number.topLeft;
+        const int overflow = topLeft.x() + metrics.boundingRect(number.text).right() - (CanvasSize.width() - 1);
+        if (overflow > 0)
+            topLeft.rx() -= overflow;
+        painter.drawText(QRect(topLeft, QSize(30, 14)), Qt::AlignLeft | Qt::AlignTop, number.text);
+    }
 
     painter.setPen(QPen(Qt::black, 2));
     for (const QPoint &dot : geometry.scaleDots())
@@ -74,12 +92,15 @@ DialPanel::DialPanel(QWidget *parent) : QFrame(parent)
     setPalette(pal);
 
     KD1 = new DialCanvas(this);
-    KD1->setGeometry(2, 2, 365, 153);
+    KD1->setGeometry(QRect(QPoint(2, 2), DialCanvas::CanvasSize));
 
-    // Shown above the picture so that the scale can be read with its multiplier.
+    // Shown above the picture so that the scale can be read with its
+    // multiplier; on the dial's white, so that the needle passes behind it
+    // and never crosses its text.
     Labrate = new QLabel(QStringLiteral("x 0.1"), this);
     Labrate->setObjectName(QStringLiteral("Labrate"));
     Labrate->setFont(arialPixels(15, true));
+    Labrate->setAutoFillBackground(true); // the panel's palette: white
     Labrate->move(180, 80);
     Labrate->setMinimumWidth(60);
 

@@ -14,6 +14,7 @@ class DialCanvas : public QWidget
     Q_OBJECT
 
 public:
+    static constexpr QSize CanvasSize{365, 153}; // logical pixels
     explicit DialCanvas(QWidget *parent = nullptr);
 
     // Whitens the canvas and draws the scale: numbers, dots and the thick arc.

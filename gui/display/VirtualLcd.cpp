@@ -6,6 +6,7 @@
 #include "gui/display/SevenSegment.h"
 #include "gui/widgets/Fonts.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -119,9 +120,17 @@ void VirtualLcd::paintSymbols(QPainter &painter) const
         painter.drawPixmap(Battery, Pictures::battery());
 
     if (lcd.LabelOFF.visible) {
-        painter.setFont(arialPixels(13, true));
+        // In the part of the OFF box that the last small digit leaves free,
+        // in the largest face that fits there.
+        const int digitRight = SmallDisplay.x() + SmallDigitLefts.back() + SmallGlyph.width();
+        const QRect free(digitRight + 2, Off.top(), Off.right() - digitRight - 1, Off.height());
+        const QString off = QStringLiteral("OFF");
+        QFont font = arialPixels(13, true);
+        while (font.pixelSize() > 6 && QFontMetrics(font).horizontalAdvance(off) > free.width())
+            font.setPixelSize(font.pixelSize() - 1);
+        painter.setFont(font);
         painter.setPen(Ink);
-        painter.drawText(Off, Qt::AlignCenter, QStringLiteral("OFF"));
+        painter.drawText(free, Qt::AlignCenter, off);
     }
 
     if (lcd.Label1.visible) {
@@ -130,9 +139,10 @@ void VirtualLcd::paintSymbols(QPainter &painter) const
         painter.setRenderHint(QPainter::Antialiasing, true);
         painter.setPen(QPen(Ink, 2));
         painter.setBrush(Qt::NoBrush);
+        // The plug ends three pixels before the first bar, so the bars stay three.
         const QRect r = PowerLevel;
-        painter.drawLine(r.left() + 2, r.top() + 18, r.left() + 10, r.top() + 18);
-        painter.drawRoundedRect(QRect(r.left() + 10, r.top() + 10, 8, 16), 2, 2);
+        painter.drawLine(r.left() + 2, r.top() + 18, r.left() + 8, r.top() + 18);
+        painter.drawRoundedRect(QRect(r.left() + 8, r.top() + 11, 6, 14), 2, 2);
         painter.restore();
     }
     const std::array<const LcdControl *, 3> bars{&lcd.pow1, &lcd.pow2, &lcd.pow3};

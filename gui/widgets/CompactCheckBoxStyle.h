@@ -4,7 +4,8 @@
 
 // Check boxes whose caption starts close to the box, as the record panel's
 // tight layout needs: the sampling interval's edit covers the blank run in its
-// caption, and "Repeat" ends where the next box begins.
+// caption (with a one-pixel spacing "Interval" ends two pixels before the
+// edit's frame), and "Repeat" ends where the next box begins.
 class CompactCheckBoxStyle : public QProxyStyle
 {
 public:
@@ -14,7 +15,7 @@ public:
                     const QWidget *widget = nullptr) const override
     {
         if (metric == PM_CheckBoxLabelSpacing)
-            return 3;
+            return 1;
         return QProxyStyle::pixelMetric(metric, option, widget);
     }
 };

@@ -8,7 +8,9 @@
 #include "platform/hid/SimulatedHidPlatform.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QTest>
 #include <QTimer>
@@ -57,6 +59,7 @@ private slots:
     void frameReachesEveryIndicator();
     void flashingFollowsTheCore();
     void portPanelStepsThroughThePorts();
+    void screenPartsKeepClearOfEachOther();
 
 private:
     TFrmTest &frm() { return *windows->FrmTest; }
@@ -169,6 +172,86 @@ void TestDisplayWidgets::portPanelStepsThroughThePorts()
     frm().Panel1Click();
     frm().link->connected = false;
     QCOMPARE(frm().session.state.PortSelection, qint8(5));
+}
+
+// Faults a look at the screens found, read back from pixels: the dial panel's
+// bevels, OFF beside the small digits, the plug beside the first power bar,
+// the dial's "100" whole, the multiplier over the needle, the record panel
+// over the bar, and Sampling Interval clear of its edit.
+void TestDisplayWidgets::screenPartsKeepClearOfEachOther()
+{
+    frm().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frm()));
+    const QImage dial = frm().KD->grab().toImage();
+    const QRgb light = frm().KD->palette().color(QPalette::Light).rgb(),
+               dark = frm().KD->palette().color(QPalette::Dark).rgb();
+    const int midX = dial.width() / 2, midY = dial.height() / 2;
+    // Raised outside, lowered inside, on every edge.
+    QCOMPARE(dial.pixel(0, midY), light);
+    QCOMPARE(dial.pixel(1, midY), dark);
+    QCOMPARE(dial.pixelColor(dial.width() - 1, midY), dark);
+    QCOMPARE(dial.pixelColor(dial.width() - 2, midY), light);
+    QCOMPARE(dial.pixel(midX, 0), light);
+    QCOMPARE(dial.pixelColor(midX, dial.height() - 1), dark);
+    QCOMPARE(dial.pixelColor(midX, dial.height() - 2), light);
+
+    // OFF and the power level, against the same reading without them.
+    const auto lcdWith = [&](const QByteArray &flags) {
+        frm().ShowData618("000005000005" + flags + "DA");
+        frm().refreshNow();
+        return frm().Panel9->grab().toImage();
+    };
+    const QImage plain = lcdWith("0000"), marked = lcdWith("1100");
+    const int digitRight =
+        LcdLayout::SmallDisplay.x() + LcdLayout::SmallDigitLefts.back() + LcdLayout::SmallGlyph.width();
+    int offInk = 0, offOverDigit = 0, plugNearBar = 0;
+    for (int y = LcdLayout::Off.top(); y <= LcdLayout::Off.bottom(); ++y) {
+        for (int x = LcdLayout::Off.left(); x <= LcdLayout::Off.right(); ++x) {
+            const bool changed = plain.pixel(x, y) != marked.pixel(x, y);
+            offInk += changed;
+            offOverDigit += changed && x <= digitRight;
+        }
+    }
+    QVERIFY(offInk > 20);
+    QCOMPARE(offOverDigit, 0);
+    const QRect firstBar = LcdLayout::PowerBars[0];
+    for (int y = firstBar.top() - 4; y <= firstBar.bottom() + 4; ++y)
+        plugNearBar += isBlack(marked, {firstBar.left() - 1, y}) + isBlack(marked, {firstBar.left() - 2, y});
+    QCOMPARE(plugNearBar, 0);
+    QVERIFY(inkPixels(marked, firstBar) == firstBar.width() * firstBar.height());
+
+    // "100": the right stroke of its last "0" stands inside the canvas, and the
+    // canvas's last column is left blank (the glyph is not cut there).
+    const QImage &canvas = frm().KD->KD1->image();
+    const auto inked = [&](int x, int y) { return qGray(canvas.pixel(x, y)) < 160; };
+    int lastStroke = 0, edge = 0;
+    for (int y = 107; y < 121; ++y) {
+        lastStroke += inked(canvas.width() - 4, y) || inked(canvas.width() - 3, y) || inked(canvas.width() - 2, y);
+        edge += inked(canvas.width() - 1, y);
+    }
+    QVERIFY(lastStroke > 3);
+    QCOMPARE(edge, 0);
+
+    // The multiplier is painted over a needle through it.
+    frm().KDrun(500);
+    QVERIFY(frm().KD->Labrate->autoFillBackground());
+    const QImage withNeedle = frm().KD->grab().toImage();
+    const QRect label = frm().KD->Labrate->geometry();
+    int needleInLabel = 0;
+    for (int y = label.top(); y <= label.bottom(); ++y)
+        needleInLabel += isBlack(withNeedle, {185 + 2, y}) && withNeedle.pixel(185 + 1, y) != qRgb(255, 255, 255);
+    QVERIFY(needleInLabel < label.height() / 2);
+
+    // The record panel hides the bar's last two rows; "Interval" ends before the edit.
+    const QImage client = frm().client->grab().toImage();
+    QCOMPARE(client.pixel(100, frm().Panel7->y() + 1), frm().Panel7->palette().color(QPalette::Window).rgb());
+    const QImage panel = frm().Panel7->grab().toImage();
+    const QRect edit = frm().RecordSITime->geometry();
+    int captionTouchingEdit = 0;
+    for (int y = edit.top(); y <= edit.bottom(); ++y)
+        captionTouchingEdit +=
+            qGray(panel.pixel(edit.left() - 1, y)) < 128 || qGray(panel.pixel(edit.left() - 2, y)) < 128;
+    QCOMPARE(captionTouchingEdit, 0);
 }
 
 QTEST_MAIN(TestDisplayWidgets)

@@ -1,6 +1,7 @@
 #include "core/app/MeterSession.h"
 
-MeterSession::MeterSession(const QString &sysDecimalSep) : SysDecimalSep(sysDecimalSep)
+MeterSession::MeterSession(const QString &sysDecimalSep, qsizetype expectedTexts)
+    : SysDecimalSep(sysDecimalSep), cds1(expectedTexts)
 {}
 
 MeterSession::InputReportOutcome MeterSession::Read618(quint8 ReportID, const quint8 *Data, quint16 Size)

@@ -18,7 +18,9 @@
 class MeterSession
 {
 public:
-    explicit MeterSession(const QString &sysDecimalSep = QString());
+    // `expectedTexts` sizes the reading table's text pool (a recording run's
+    // worth by default; a short-lived session, such as a fuzzing run's, few).
+    explicit MeterSession(const QString &sysDecimalSep = QString(), qsizetype expectedTexts = 1 << 20);
 
     // What one input report did on the display side.
     struct InputReportOutcome

@@ -2,13 +2,16 @@
 # CPU use of a running program, from its own CPU time (utime + stime in
 # /proc/PID/stat), over a window of seconds after a short settling time.
 #
-#   bench/cpu_usage.sh [--connect] SECONDS -- COMMAND [ARG...]
+#   bench/cpu_usage.sh [--connect | --disconnect] SECONDS -- COMMAND [ARG...]
 #
-# --connect clicks the window's CONNECT panel first (run under xvfb-run, with
-# xdotool installed). Prints "cpu% of one core over N s".
+# --connect clicks the window's CONNECT panel first; --disconnect clicks it
+# twice, connecting then disconnecting (run under xvfb-run, with xdotool
+# installed). Prints "cpu% of one core over N s" and how often the process
+# woke: its threads' voluntary context switches per second.
 set -euo pipefail
 connect=0
 if [ "${1:-}" = "--connect" ]; then connect=1; shift; fi
+if [ "${1:-}" = "--disconnect" ]; then connect=2; shift; fi
 seconds=$1; shift
 [ "$1" = "--" ] && shift
 
@@ -16,16 +19,21 @@ seconds=$1; shift
 pid=$!
 trap 'kill $pid 2>/dev/null || true' EXIT
 sleep 3
-if [ $connect = 1 ]; then
+if [ $connect -ge 1 ]; then
   wid=$(xdotool search --name "MX840 Interface" | head -1)
   eval "$(xdotool getwindowgeometry --shell "$wid")"
   # CONNECT's centre: (534, 18) in the client area, below a 19-pixel menu bar
-  xdotool mousemove $((X + 534)) $((Y + 19 + 18)) click 1
-  sleep 2
+  for ((click = 0; click < connect; ++click)); do
+    xdotool mousemove $((X + 534)) $((Y + 19 + 18)) click 1
+    sleep 2
+  done
 fi
 ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
+wakeups() { cat /proc/"$pid"/task/*/status | awk '/^voluntary_ctxt_switches/ { n += $2 } END { print n }'; }
 hz=$(getconf CLK_TCK)
 start=$(ticks)
+woke=$(wakeups)
 sleep "$seconds"
 end=$(ticks)
-awk -v t=$((end - start)) -v hz="$hz" -v s="$seconds" 'BEGIN { printf "%.2f%% of one core over %d s\n", 100 * t / hz / s, s }'
+awk -v t=$((end - start)) -v hz="$hz" -v s="$seconds" -v w=$(($(wakeups) - woke)) \
+  'BEGIN { printf "%.2f%% of one core over %d s, %.1f wakeups/s\n", 100 * t / hz / s, s, w / s }'

@@ -328,6 +328,9 @@ void THidDevice::StartReading()
     readThread->start();
 }
 
+// The read file is closed too: nothing is woken by reports nobody reads,
+// and a later start does not begin with the reports that queued up meanwhile
+// (the read thread opens the file again).
 void THidDevice::StopReading()
 {
     if (!readThread)
@@ -339,9 +342,11 @@ void THidDevice::StopReading()
         // ends when that callback returns.
         joinRetiredThread();
         retiredThread = std::move(thread);
+        CloseRead();
         return;
     }
     handOffToGui->waitServing([&thread] { return thread->ended(); });
+    CloseRead();
 }
 
 void THidDevice::joinRetiredThread()

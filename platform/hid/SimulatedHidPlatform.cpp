@@ -27,7 +27,11 @@ class SimulatedHidFile : public HidFile
 public:
     SimulatedHidFile(std::shared_ptr<Node> interfaceNode, HidAccess openedFor)
         : node(std::move(interfaceNode)), access(openedFor)
-    {}
+    {
+        if (access == HidAccess::ReadOverlapped)
+            countReader(+1);
+    }
+    ~SimulatedHidFile() override { shutdown(); }
 
     bool getAttributes(HidAttributes &attributes) override
     {
@@ -158,12 +162,36 @@ public:
 
     void shutdown() override
     {
-        std::lock_guard lock(node->mutex);
-        closed = true;
-        node->changed.notify_all();
+        {
+            std::lock_guard lock(node->mutex);
+            if (closed)
+                return;
+            closed = true;
+            node->changed.notify_all();
+        }
+        if (access == HidAccess::ReadOverlapped)
+            countReader(-1);
     }
 
 private:
+    // A file opened for reading is a reader of its interface until it is
+    // shut down; whoever follows the interface's readers is told (outside
+    // the lock: it may be told from any thread).
+    void countReader(int change)
+    {
+        {
+            std::lock_guard lock(node->mutex);
+            node->readers += change;
+        }
+        std::function<void()> tell;
+        {
+            std::lock_guard lock(node->followers->mutex);
+            tell = node->followers->byPath.value(node->path);
+        }
+        if (tell)
+            tell();
+    }
+
     void deliverNextReport()
     {
         const QByteArray report = node->reports.front();
@@ -222,6 +250,8 @@ void SimulatedHidPlatform::plug(const Interface &script)
 {
     auto node = std::make_shared<Node>();
     node->script = script;
+    node->path = script.path;
+    node->followers = followers;
     std::lock_guard lock(nodesMutex);
     node->instanceId = nextInstanceId++;
     nodes.append(node);
@@ -288,6 +318,24 @@ void SimulatedHidPlatform::failReadStarts(const QByteArray &path, int error)
         node->script.readStartError = error;
         node->changed.notify_all();
     }
+}
+
+int SimulatedHidPlatform::readers(const QByteArray &path)
+{
+    const std::shared_ptr<Node> node = find(path);
+    if (!node)
+        return 0;
+    std::lock_guard lock(node->mutex);
+    return node->readers;
+}
+
+void SimulatedHidPlatform::followReaders(const QByteArray &path, std::function<void()> changed)
+{
+    std::lock_guard lock(followers->mutex);
+    if (changed)
+        followers->byPath.insert(path, std::move(changed));
+    else
+        followers->byPath.remove(path);
 }
 
 QList<QByteArray> SimulatedHidPlatform::featureReports(const QByteArray &path)

@@ -3,6 +3,7 @@
 #include "core/hid/HidPlatform.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -60,6 +61,10 @@ public:
     void failReadStarts(const QByteArray &path, int error);
     // Feature reports the interface has received, in order.
     QList<QByteArray> featureReports(const QByteArray &path);
+    // How many files have the interface open for reading; `changed` is
+    // called, from whatever thread opens or shuts one, whenever that changes.
+    int readers(const QByteArray &path);
+    void followReaders(const QByteArray &path, std::function<void()> changed);
     // Tells the watcher that interfaces changed (as a hot-plug event would).
     void notifyChange();
 
@@ -80,6 +85,14 @@ public:
     void stopWatchingDeviceChanges() override { watcher = nullptr; }
     bool watching() const { return bool(watcher); }
 
+    // Who is told when an interface's readers change, by path: kept by the
+    // platform, so that it holds across a replug; shared with the nodes.
+    struct ReaderFollowers
+    {
+        std::mutex mutex;
+        QHash<QByteArray, std::function<void()>> byPath;
+    };
+
     // Shared between the platform and the files open on one interface; every
     // field after `mutex` is guarded by it.
     struct Node
@@ -92,6 +105,9 @@ public:
         std::deque<QByteArray> reports;
         int nextReadError = 0;
         QList<QByteArray> features;
+        int readers = 0;
+        std::shared_ptr<ReaderFollowers> followers; // the platform's
+        QByteArray path;                            // as plugged; never changes
     };
 
 private:
@@ -105,4 +121,5 @@ private:
     bool setupApiBound = false;
     bool hidBound = false;
     std::function<void()> watcher;
+    std::shared_ptr<ReaderFollowers> followers = std::make_shared<ReaderFollowers>();
 };

@@ -17,6 +17,34 @@ MeterSimulator::MeterSimulator(SimulatedHidPlatform &simulatedPlatform, QByteArr
     timer.setInterval(ReportMilliseconds);
     timer.setTimerType(Qt::PreciseTimer);
     connect(&timer, &QTimer::timeout, this, &MeterSimulator::tick);
+    // Told from whichever thread opens or shuts the cable; followed here.
+    platform.followReaders(cable, [this] { QMetaObject::invokeMethod(this, &MeterSimulator::followReaders); });
+}
+
+MeterSimulator::~MeterSimulator()
+{
+    platform.followReaders(cable, {});
+}
+
+void MeterSimulator::start()
+{
+    switchedOn = true;
+    followReaders();
+}
+
+void MeterSimulator::stop()
+{
+    switchedOn = false;
+    timer.stop();
+}
+
+void MeterSimulator::followReaders()
+{
+    const bool read = switchedOn && platform.readers(cable) > 0;
+    if (read && !timer.isActive())
+        timer.start();
+    else if (!read)
+        timer.stop();
 }
 
 bool MeterSimulator::loadReplay(const QString &path, QString *error)

@@ -13,7 +13,8 @@ class SimulatedHidPlatform;
 
 // The meter behind the simulated cable: once the cable has received its
 // feature report it sends frames at the meter's pace (2400 baud), cut into
-// the cable's reports: the scenario's run, or a replay file in a loop.
+// the cable's reports: the scenario's run, or a replay file in a loop. While
+// nothing has the cable open for reading, it sleeps (its timer stops).
 class MeterSimulator : public QObject
 {
     Q_OBJECT
@@ -23,18 +24,22 @@ public:
     static constexpr int ReportMilliseconds = 22;
 
     MeterSimulator(SimulatedHidPlatform &platform, QByteArray cablePath, QObject *parent = nullptr);
+    ~MeterSimulator() override;
 
     // Plays the reports of a replay file instead of the scenario; false with
     // `error` set when the file cannot be read or has a malformed line.
     bool loadReplay(const QString &path, QString *error);
-    void start() { timer.start(); }
-    void stop() { timer.stop(); }
+    // Switched on: it talks whenever the cable is read. Switched off: silent.
+    void start();
+    void stop();
+    bool talking() const { return timer.isActive(); }
 
     // One report's time passing (the timer calls it; tests may too).
     void tick();
 
 private:
     void nextFrame();
+    void followReaders();
 
     SimulatedHidPlatform &platform;
     QByteArray cable;
@@ -42,6 +47,7 @@ private:
     MeterScenario scenario;
     qint64 frameIndex = 0;
     bool configured = false;
+    bool switchedOn = false;
     std::deque<QByteArray> pending; // reports of the frame being sent
     int silentTicks = 0;
     QList<QByteArray> replay; // reports of a replay file, report ID first

@@ -1,5 +1,6 @@
 #include "core/hid/HidControllerClass.h"
 #include "platform/hid/SimulatedHidPlatform.h"
+#include "platform/sim/MeterSimulator.h"
 
 #include <QCoreApplication>
 #include <QTest>
@@ -97,6 +98,7 @@ private slots:
     void readingStartsOnlyWhenHeldWithReadWriteAccess();
     void stoppingDeliversWhatWasHandedOver();
     void readErrorsAreReported();
+    void theFileIsReadOnlyWhileReading();
     void checkInLeavesAFreshDevice();
     void secondControllerIsRefused();
     void missingLibraries_data();
@@ -283,6 +285,33 @@ void TestHidController::readErrorsAreReported()
     f.platform.pushReport(kCable, report({0, 8}));
     QTRY_VERIFY(f.recorder.log.contains(QStringLiteral("error %1").arg(EPERM)));
     delete device;
+}
+
+// Stopping closes the read file: nothing wakes for reports nobody reads, and
+// the simulated meter, which talks only while its cable is read, falls silent.
+void TestHidController::theFileIsReadOnlyWhileReading()
+{
+    Fixture f;
+    f.create();
+    MeterSimulator meter(f.platform, kCable);
+    meter.start();
+    QVERIFY(!meter.talking());
+    THidDevice *device = f.checkOut(kCable);
+    device->setOnData(THidDataEvent(&f.recorder, &Recorder::onData));
+    QTRY_COMPARE(f.platform.readers(kCable), 1);
+    QTRY_VERIFY(meter.talking());
+    f.platform.pushReport(kCable, report({0, 1}));
+    QTRY_COMPARE(f.recorder.reports.size(), 1);
+    device->setOnData({});
+    QCOMPARE(f.platform.readers(kCable), 0);
+    QTRY_VERIFY(!meter.talking());
+    // Reading again opens the file again.
+    device->setOnData(THidDataEvent(&f.recorder, &Recorder::onData));
+    QTRY_COMPARE(f.platform.readers(kCable), 1);
+    meter.stop();
+    QVERIFY(!meter.talking());
+    delete device;
+    QCOMPARE(f.platform.readers(kCable), 0);
 }
 
 void TestHidController::checkInLeavesAFreshDevice()

@@ -9,7 +9,7 @@ packages=(
   libudev-dev libbenchmark-dev
   umockdev libumockdev-dev
   fonts-liberation
-  xvfb xauth poppler-utils python3
+  xvfb xauth xdotool poppler-utils python3
   help2man man-db groff-base dpkg-dev lintian desktop-file-utils appstream
   clang libclang-rt-14-dev
 )

@@ -1,0 +1,67 @@
+// The program's start, to its first painted frame: prints the milliseconds
+// from main() to the main window's first paint ("window"), or to a bare
+// QWidget's of the same size ("bare"), then exits. bench/startup.sh runs both
+// in turns and gives the medians. Run under xvfb-run.
+#include "gui/app/FrmTest.h"
+#include "gui/app/Windows.h"
+#include "platform/HostPlatform.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+// Reports the first paint of a widget and ends the run.
+class FirstPaint : public QObject
+{
+public:
+    explicit FirstPaint(const QElapsedTimer &clock) : started(clock) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && !seen) {
+            seen = true;
+            // Once this paint is done, and the frame is on its way to the screen.
+            QTimer::singleShot(0, [this] {
+                std::printf("%.1f\n", double(started.nsecsElapsed()) / 1e6);
+                QCoreApplication::quit();
+            });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    const QElapsedTimer &started;
+    bool seen = false;
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QElapsedTimer clock;
+    clock.start();
+    const bool bare = argc > 1 && std::strcmp(argv[1], "bare") == 0;
+    QApplication application(argc, argv);
+    FirstPaint firstPaint(clock);
+    if (bare) {
+        QWidget window;
+        window.resize(687, 511);
+        window.installEventFilter(&firstPaint);
+        window.show();
+        return QApplication::exec();
+    }
+    QString error;
+    const std::unique_ptr<HostPlatform> host = HostPlatform::create(true, QString(), &error);
+    Windows windows(host->hid());
+    windows.FrmTest->installEventFilter(&firstPaint);
+    windows.FrmTest->show();
+    return QApplication::exec();
+}

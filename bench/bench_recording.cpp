@@ -72,6 +72,11 @@ void BM_RecordTenMillionRows(benchmark::State &bench)
         bench.counters["append_mean_ns"] = sum / double(times.size());
         bench.counters["append_p99_ns"] = sorted[sorted.size() * 99 / 100];
         bench.counters["append_worst_ns"] = sorted.back();
+        // Where the worst appends happened (a growing container shows here),
+        // and the worst but for the ten worst (what a stray scheduling delay
+        // on a busy machine cannot explain).
+        bench.counters["append_worst_at_row"] = double(std::max_element(times.begin(), times.end()) - times.begin());
+        bench.counters["append_11th_worst_ns"] = sorted[sorted.size() - 11];
         // The last million appends, with ten million rows in place.
         double lastSum = 0;
         for (size_t i = times.size() - 1'000'000; i < times.size(); ++i)

@@ -23,8 +23,12 @@ QString cutToField(const QString &text)
 
 ReadingTable::ReadingTable(qsizetype expectedTexts) : expectedTextCount(expectedTexts)
 {
-    texts.emplace_back();               // id 0: null
-    textIds.reserve(expectedTextCount); // room for a long run's readings and times without rehashing
+    // Room for a long run's readings and times: neither the pool nor its
+    // index is moved while recording (moving a pool of a hundred thousand
+    // texts held one append up for milliseconds).
+    texts.reserve(size_t(expectedTextCount));
+    texts.emplace_back(); // id 0: null
+    textIds.reserve(expectedTextCount);
 }
 
 quint32 ReadingTable::intern(const std::optional<QString> &text)

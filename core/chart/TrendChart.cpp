@@ -29,7 +29,7 @@ void TrendChart::BtNewClick()
 
 void TrendChart::append(int series, double value)
 {
-    std::deque<double> &points = values[series];
+    BlockList<double> &points = values[series];
     const qsizetype at = qsizetype(points.size());
     points.push_back(value);
     if (at % BlockSize == 0)
@@ -41,7 +41,7 @@ void TrendChart::append(int series, double value)
 
 void TrendChart::merge(Extremes &into, int series, qsizetype at) const
 {
-    const std::deque<double> &points = values[series];
+    const BlockList<double> &points = values[series];
     if (points[size_t(at)] < points[size_t(into.lowAt)])
         into.lowAt = at;
     if (points[size_t(at)] > points[size_t(into.highAt)])
@@ -186,7 +186,7 @@ TrendChart::PageRange TrendChart::pageRange() const
 std::vector<QPointF> TrendChart::pagePoints(int columns) const
 {
     const PageRange range = pageRange();
-    const std::deque<double> &series = values[shown];
+    const BlockList<double> &series = values[shown];
     std::vector<QPointF> points;
     if (range.count <= 2 * qsizetype(std::max(columns, 1))) {
         points.reserve(size_t(range.count));

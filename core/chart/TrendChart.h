@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/common/BlockList.h"
+
 #include <QPointF>
 #include <QRandomGenerator>
 #include <QString>
@@ -101,7 +103,7 @@ private:
     void merge(Extremes &into, int series, qsizetype at) const;
 
     // Chunked storage: appending never moves the points already stored.
-    std::array<std::deque<double>, 2> values;
+    std::array<BlockList<double>, 2> values;
     std::array<std::deque<Extremes>, 2> blocks;
     int shown = Area;
     bool fillChecked = true;

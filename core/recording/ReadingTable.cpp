@@ -111,7 +111,7 @@ ReadingTable::Row ReadingTable::row(qsizetype index) const
 void ReadingTable::removeRow(qsizetype index)
 {
     ++resetCount;
-    rows.erase(rows.begin() + index);
+    rows.erase(size_t(index));
     if (size_t(index) < rowFlags.size())
         rowFlags.erase(rowFlags.begin() + index);
 }

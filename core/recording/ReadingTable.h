@@ -1,12 +1,12 @@
 #pragma once
 
+#include "core/common/BlockList.h"
 #include "core/recording/TextKey.h"
 
 #include <QHash>
 #include <QString>
 #include <QStringList>
 
-#include <deque>
 #include <limits>
 #include <optional>
 #include <vector>
@@ -21,8 +21,8 @@
 //
 // Stored compactly for tables of ten million rows: a row is 16 bytes (the
 // number and three indexes into a pool of distinct texts, which readings,
-// times and units repeat endlessly), in a deque so that appending never moves
-// the rows already stored.
+// times and units repeat endlessly), in blocks so that appending never moves
+// the rows already stored (see BlockList).
 class ReadingTable
 {
 public:
@@ -99,7 +99,7 @@ private:
     void appendAll(const ReadingTable &staged);
     std::optional<QString> lookUp(quint32 id) const;
 
-    std::deque<StoredRow> rows;
+    BlockList<StoredRow> rows;
     std::vector<QString> texts; // texts[0] stands for null
     QHash<TextKey<QString>, quint32> textIds;
     // Per-row flags, only grown as far as the last row that needs one.

@@ -1,5 +1,6 @@
 #include "core/app/MeterSession.h"
 #include "core/chart/AxisTicks.h"
+#include "core/common/BlockList.h"
 
 #include <QTest>
 
@@ -51,6 +52,7 @@ private slots:
     void pageJumpWaitsForTheVisibleSeries();
     void pointsPerPage();
     void decimationKeepsPeaks();
+    void blockListKeepsOrderAcrossBlocks();
     void bottomAxisTicks_data();
     void bottomAxisTicks();
 };
@@ -358,6 +360,36 @@ void TestRecording::decimationKeepsPeaks()
     QVERIFY(std::any_of(points.begin(), points.end(), [](const QPointF &p) { return p.y() == 1e6; }));
     QVERIFY(
         std::is_sorted(points.begin(), points.end(), [](const QPointF &a, const QPointF &b) { return a.x() < b.x(); }));
+}
+
+// The table's and chart's storage, with blocks of four: appends, a removal
+// that moves values across blocks, cutting back, emptying.
+void TestRecording::blockListKeepsOrderAcrossBlocks()
+{
+    BlockList<int, 4> list;
+    const auto contents = [&] {
+        QList<int> all;
+        for (size_t i = 0; i < list.size(); ++i)
+            all << list[i];
+        return all;
+    };
+    for (int i = 0; i < 10; ++i)
+        list.push_back(i);
+    QCOMPARE(contents(), (QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    list.erase(2);
+    list.erase(3); // the value after it comes from the next block
+    QCOMPARE(contents(), (QList<int>{0, 1, 3, 5, 6, 7, 8, 9}));
+    list.erase(list.size() - 1);
+    QCOMPARE(list.back(), 8);
+    list.resize(5);
+    list.resize(9); // never grows
+    QCOMPARE(contents(), (QList<int>{0, 1, 3, 5, 6}));
+    list.push_back(42);
+    QCOMPARE(contents(), (QList<int>{0, 1, 3, 5, 6, 42}));
+    list.clear();
+    QVERIFY(list.empty());
+    list.push_back(7);
+    QCOMPARE(contents(), QList<int>{7});
 }
 
 void TestRecording::bottomAxisTicks_data()

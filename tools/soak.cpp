@@ -96,8 +96,11 @@ int main(int argc, char *argv[])
         if (unplugged) {
             machine->platform.replug(SimulatedMachine::CablePath);
             machine->platform.notifyChange();
-            if (!frm.link->USBConDown)
+            // The window leaves reconnecting to its user: DISCONNECT if it
+            // still shows the link up, then CONNECT.
+            if (frm.link->USBConDown)
                 frm.Panel2Click();
+            frm.Panel2Click();
         } else {
             machine->platform.unplug(SimulatedMachine::CablePath);
             machine->platform.notifyChange();

@@ -103,7 +103,11 @@ QImage ReadReportPicture(const QString &file, QString *why)
         return {};
     }
     QImageReader reader(file);
-    if (!reader.read(&picture))
+    if (!reader.read(&picture)) {
+        // A reader that fails halfway may leave a partial image behind, its
+        // pixels uninitialised (colour indexes past its colour table).
         *why = reader.errorString();
+        return {};
+    }
     return picture;
 }

@@ -35,6 +35,7 @@ quint32 ReadingTable::intern(const std::optional<QString> &text)
 {
     if (!text)
         return NullText;
+    indexPendingTexts(IndexStep);
     const TextKey<QString> cut{cutToField(*text)};
     const auto found = textIds.constFind(cut);
     if (found != textIds.constEnd())
@@ -47,10 +48,21 @@ quint32 ReadingTable::intern(const std::optional<QString> &text)
 
 quint32 ReadingTable::addText(const QString &text)
 {
-    const quint32 id = quint32(texts.size());
+    const size_t id = texts.size();
+    if (id != pendingTo) { // texts were interned since: the pending ones go first
+        indexPendingTexts(pendingTo - pendingFrom);
+        pendingFrom = id;
+    }
     texts.push_back(cutToField(text));
-    textIds.emplace(TextKey<QString>{texts.back()}, id);
-    return id;
+    pendingTo = id + 1;
+    return quint32(id);
+}
+
+void ReadingTable::indexPendingTexts(size_t count)
+{
+    const size_t to = std::min(pendingTo, pendingFrom + count);
+    for (; pendingFrom < to; ++pendingFrom)
+        textIds.emplace(TextKey<QString>{texts[pendingFrom]}, quint32(pendingFrom));
 }
 
 std::optional<QString> ReadingTable::lookUp(quint32 id) const
@@ -124,6 +136,7 @@ void ReadingTable::clear()
     texts.resize(1);
     textIds.clear();
     textIds.reserve(expectedTextCount);
+    pendingFrom = pendingTo = 1;
 }
 
 void ReadingTable::appendAll(const ReadingTable &staged)
@@ -158,6 +171,8 @@ void ReadingTable::splice(qsizetype position, ReadingTable &&staged, bool dropBe
         texts = std::move(staged.texts);
         textIds = std::move(staged.textIds);
         textIds.reserve(std::max(expectedTextCount, textIds.size()));
+        pendingFrom = staged.pendingFrom;
+        pendingTo = staged.pendingTo;
         staged.clear();
     } else {
         appendAll(staged);

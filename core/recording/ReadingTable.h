@@ -70,7 +70,8 @@ public:
     // Appending by text ids, for readers that tell texts apart themselves:
     // addText() takes a text the reader has not given before, without looking
     // for it first (should it be there after all, the two ids stand for equal
-    // texts, which nothing relies on being one).
+    // texts, which nothing relies on being one; so may a text recorded before
+    // the texts a reader added are all indexed).
     quint32 addText(const QString &text);
     void appendIds(const RowIds &ids);
     void removeRow(qsizetype index);
@@ -99,9 +100,17 @@ private:
     void appendAll(const ReadingTable &staged);
     std::optional<QString> lookUp(quint32 id) const;
 
+    // Texts given by addText() are indexed later, a step at a time by each
+    // intern(), so that a reader adds texts at the cost of storing them and a
+    // recording that follows a load is not held up by indexing them all.
+    static constexpr size_t IndexStep = 1024;
+    void indexPendingTexts(size_t count);
+
     BlockList<StoredRow> rows;
     std::vector<QString> texts; // texts[0] stands for null
     QHash<TextKey<QString>, quint32> textIds;
+    size_t pendingFrom = 1; // texts[pendingFrom, pendingTo) are not in textIds yet
+    size_t pendingTo = 1;
     // Per-row flags, only grown as far as the last row that needs one.
     enum Flag : quint8 { NoIsNull = 1, Unchanged = 2 };
     quint8 flags(size_t index) const { return index < rowFlags.size() ? rowFlags[index] : 0; }

@@ -6,6 +6,7 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <string>
@@ -14,9 +15,9 @@
 #include <vector>
 
 // Text ids by the bytes a text was read from, so that each distinct text is
-// decoded and interned once. Open addressing over one array of small buckets and
-// one buffer of key bytes: a lookup touches two compact places, not a heap
-// block per key.
+// decoded and interned once. Open addressing over one array of slots, which
+// hold short keys (times, readings, units) themselves: a lookup of such a key
+// touches one place in memory, and a longer key one more, in a buffer of keys.
 class TextIdsByBytes
 {
 public:
@@ -36,8 +37,14 @@ public:
     {
         if ((count + 1) * 2 > buckets.size())
             grow();
-        place({hash, id, quint32(keys.size()), quint32(key.size())});
-        keys.append(key.data(), size_t(key.size()));
+        Slot slot{hash, id, quint32(key.size()), 0, {}};
+        if (key.size() <= qsizetype(sizeof slot.shortKey)) {
+            std::copy(key.begin(), key.end(), slot.shortKey);
+        } else {
+            slot.offset = quint32(keys.size());
+            keys.append(key.data(), size_t(key.size()));
+        }
+        place(slot);
         ++count;
     }
     static quint32 hashOf(QByteArrayView key)
@@ -51,11 +58,18 @@ private:
         static constexpr quint32 Empty = ~0U;
         quint32 hash = 0;
         quint32 id = 0;
-        quint32 offset = 0;
         quint32 length = Empty;
+        quint32 offset = 0; // in `keys`, for a key too long to be held here
+        char shortKey[16];
     };
+    static_assert(sizeof(Slot) == 32);
     size_t mask() const { return buckets.size() - 1; }
-    std::string_view keyOf(const Slot &slot) const { return std::string_view(keys).substr(slot.offset, slot.length); }
+    std::string_view keyOf(const Slot &slot) const
+    {
+        if (slot.length <= sizeof slot.shortKey)
+            return std::string_view(slot.shortKey, slot.length);
+        return std::string_view(keys).substr(slot.offset, slot.length);
+    }
     void place(const Slot &slot)
     {
         size_t i = slot.hash & mask();

@@ -101,10 +101,19 @@ bool TableLoad::TextParser::endLine()
     return true;
 }
 
-// A character outside any field: a separator, a line end, or the start of the next field.
-bool TableLoad::TextParser::betweenFields(char c)
+// A character outside any field: a separator, a line end, or the start of the
+// next field. An opening quote is taken; the first character of a plain field
+// is left for the field to take.
+bool TableLoad::TextParser::betweenFields(const char *&at)
 {
+    const char c = *at;
     const auto code = quint8(c);
+    if (code > 32 && c != '"' && fieldCount < 4) { // the common case first
+        startField();
+        state = State::Plain;
+        return true;
+    }
+    ++at;
     if (code == 0)
         return failLine(QStringLiteral("a NUL character; not a text file"));
     if (c == '\r' || c == '\n') {
@@ -118,12 +127,7 @@ bool TableLoad::TextParser::betweenFields(char c)
     if (fieldCount == 4)
         return failLine(QStringLiteral("more than four fields"));
     startField();
-    if (c == '"') {
-        state = State::Quoted;
-    } else {
-        addToField(&c, &c + 1);
-        state = State::Plain;
-    }
+    state = State::Quoted; // a plain field was started above
     return true;
 }
 
@@ -182,7 +186,7 @@ bool TableLoad::TextParser::feed(QByteArrayView bytes)
             }
             break;
         case State::BetweenFields:
-            if (!betweenFields(*q++))
+            if (!betweenFields(q))
                 return false;
             break;
         case State::Failed: return false;

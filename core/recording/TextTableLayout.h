@@ -51,7 +51,7 @@ private:
     static constexpr qsizetype KeptBytes = 4 * ReadingTable::TextFieldSize;
 
     QByteArray decode(QByteArrayView bytes);
-    bool betweenFields(char c);
+    bool betweenFields(const char *&at);
     void startField();
     void addToField(const char *from, const char *to);
     bool endLine();

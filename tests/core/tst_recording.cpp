@@ -46,6 +46,7 @@ private slots:
     void chartValue();
     void clearAllAndNew();
     void tableKeepsNullsAndCutsTexts();
+    void textsAddedByAReaderAreFoundLater();
     void paging_data();
     void paging();
     void pageCommands();
@@ -234,6 +235,34 @@ void TestRecording::tableKeepsNullsAndCutsTexts()
     QCOMPARE(table.row(2).Value, QString(18, u'a') + clef);
     table.clear();
     QVERIFY(table.isEmpty());
+}
+
+// A reader's texts are indexed a step at a time by the appends that follow:
+// every row reads back as given, and once the step has caught up, recording
+// a text the reader gave adds no new one.
+void TestRecording::textsAddedByAReaderAreFoundLater()
+{
+    ReadingTable table(16);
+    const int readerTexts = 3000; // about three steps
+    for (int i = 1; i <= readerTexts; ++i)
+        table.appendIds({i, table.addText(QString::number(i)), 0, 0, true});
+    for (int i = 1; i <= 4; ++i) { // recorded, then read again: the pending texts come first
+        table.append({readerTexts + i, QStringLiteral("r%1").arg(i), QString::number(i), std::nullopt});
+        table.appendIds({-i, table.addText(QStringLiteral("again%1").arg(i)), 0, 0, true});
+    }
+    for (qsizetype row = 0; row < table.rowCount(); ++row) {
+        const ReadingTable::Row r = table.row(row);
+        if (row < readerTexts)
+            QCOMPARE(r.Time, QString::number(row + 1));
+        else if ((row - readerTexts) % 2 == 0)
+            QCOMPARE(r.Value, QString::number((row - readerTexts) / 2 + 1));
+        else
+            QCOMPARE(r.Time, QStringLiteral("again%1").arg((row - readerTexts) / 2 + 1));
+    }
+    const qsizetype texts = table.textIdCount();
+    table.append({1, QStringLiteral("1"), QStringLiteral("2999"), QStringLiteral("again4")});
+    QCOMPARE(table.textIdCount(), texts);
+    QCOMPARE(table.row(table.rowCount() - 1).Unit, QStringLiteral("again4"));
 }
 
 void TestRecording::paging_data()

@@ -9,6 +9,7 @@ struct LcdControl
 {
     QString caption;
     bool visible = true;
+    bool operator==(const LcdControl &) const = default;
 };
 
 // Every element of the virtual LCD that changes, by name. The start state is
@@ -60,4 +61,6 @@ struct LcdState
     std::array<LcdControl *, 4> mainPoints() { return {&Point1, &Point2, &Point3, &Point4}; }
     // Small digits left to right
     std::array<LcdControl *, 5> smallDigits() { return {&H_Time2, &M_Time1, &M_Time2, &S_Time1, &S_Time2}; }
+
+    bool operator==(const LcdState &) const = default;
 };

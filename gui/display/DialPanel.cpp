@@ -6,6 +6,7 @@
 
 #include <QFontMetrics>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
 
 namespace {
@@ -74,13 +75,19 @@ void DialCanvas::applyStroke(const Dial::Stroke &stroke)
     painter.drawLine(stroke.erase);
     painter.setPen(QPen(Qt::black, 2));
     painter.drawLine(stroke.draw);
-    update();
+    // Only the two needles' area is repainted, with room for the pen.
+    const auto around = [](const QLine &line) {
+        return QRect(line.p1(), line.p2()).normalized().adjusted(-2, -2, 2, 2);
+    };
+    update(around(stroke.erase) | around(stroke.draw));
 }
 
-void DialCanvas::paintEvent(QPaintEvent *)
+void DialCanvas::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    painter.drawImage(rect(), canvas);
+    const QRect area = event->rect();
+    const qreal ratio = canvas.devicePixelRatio();
+    painter.drawImage(area, canvas, QRectF(QPointF(area.topLeft()) * ratio, QSizeF(area.size()) * ratio));
 }
 
 DialPanel::DialPanel(QWidget *parent) : QFrame(parent)

@@ -77,6 +77,11 @@ void DisplayPanel::refreshNow()
     ui.PBar2->setValue(range.PBar2Position);
     ui.KD->CONok->setVisible(session.indicator.CONokVisible());
     ui.KD->CONokN->setVisible(session.indicator.CONokNVisible());
-    ui.Panel9->update();
+    // Reports come far more often than the display changes: the LCD is
+    // repainted only when something on it did.
+    if (!(session.display.lcd == painted)) {
+        painted = session.display.lcd;
+        ui.Panel9->update();
+    }
     refreshFeatures();
 }

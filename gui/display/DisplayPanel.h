@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/display/Dial.h"
+#include "core/display/LcdState.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -41,4 +42,5 @@ private:
     MeterSession &session;
     std::function<void()> refreshFeatures;
     QTimer *refreshTimer;
+    LcdState painted; // what the LCD showed when last repainted
 };

@@ -58,6 +58,7 @@ private slots:
     void needleIsDrawnAndErased();
     void frameReachesEveryIndicator();
     void flashingFollowsTheCore();
+    void lcdRepaintsOnlyWhenItChanges();
     void portPanelStepsThroughThePorts();
     void screenPartsKeepClearOfEachOther();
 
@@ -142,6 +143,34 @@ void TestDisplayWidgets::frameReachesEveryIndicator()
     frm().refreshNow();
     QCOMPARE(frm().PBar2->maximum(), 100000);
     QCOMPARE(frm().PBar2->value(), 100000);
+}
+
+// Reports come many times a second; the LCD is repainted for a changed
+// display only.
+void TestDisplayWidgets::lcdRepaintsOnlyWhenItChanges()
+{
+    struct PaintCounter : QObject
+    {
+        int paints = 0;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            paints += event->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    frm().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frm()));
+    frm().Panel9->installEventFilter(&counter);
+    const auto paintsAfter = [&](const QByteArray &digits) {
+        counter.paints = 0;
+        feed(frm(), InputReportStreams::reportsFor(InputReportStreams::image(digits, 0)));
+        frm().refreshNow();
+        QCoreApplication::processEvents();
+        return counter.paints;
+    };
+    QCOMPARE(paintsAfter("12345"), 1);
+    QCOMPARE(paintsAfter("12345"), 0);
+    QCOMPARE(paintsAfter("12346"), 1);
 }
 
 void TestDisplayWidgets::flashingFollowsTheCore()

@@ -24,6 +24,10 @@ public:
 
     const QImage &image() const { return canvas; }
 
+    // A black dot (the 2 × 2 box stroked with `penWidth`) at each place, in
+    // the canvas's logical pixels.
+    static void drawDots(QImage &canvas, const QList<QPoint> &places, int penWidth);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QProgressBar>
 #include <QTest>
 #include <QTimer>
@@ -56,6 +57,8 @@ private slots:
 
     void lcdDrawsWhatItsStateSays();
     void needleIsDrawnAndErased();
+    void dotsAreTheStrokedDots_data();
+    void dotsAreTheStrokedDots();
     void frameReachesEveryIndicator();
     void flashingFollowsTheCore();
     void lcdRepaintsOnlyWhenItChanges();
@@ -95,6 +98,42 @@ void TestDisplayWidgets::lcdDrawsWhatItsStateSays()
     const QImage overload = frm().Panel9->grab().toImage();
     QCOMPARE(inkPixels(overload, mainDigitBox(0)), 0);
     QVERIFY(inkPixels(overload, mainDigitBox(2)) > 0); // the "L"
+}
+
+void TestDisplayWidgets::dotsAreTheStrokedDots_data()
+{
+    QTest::addColumn<qreal>("ratio");
+    QTest::addColumn<int>("penWidth");
+    QTest::newRow("scale dots") << 1.0 << 2;
+    QTest::newRow("arc") << 1.0 << 4;
+    QTest::newRow("arc, high density") << 2.0 << 4;
+    QTest::newRow("arc, fractional ratio") << 1.5 << 4;
+}
+
+// The dial's dots, stamped, are pixel for pixel the dots stroked one by one,
+// at the canvas's edges too.
+void TestDisplayWidgets::dotsAreTheStrokedDots()
+{
+    QFETCH(qreal, ratio);
+    QFETCH(int, penWidth);
+    const QList<QPoint> places{{0, 0}, {10, 7}, {11, 7}, {40, 20}, {-1, 30}, {98, 48}, {60, 49}};
+    const auto blankCanvas = [&] {
+        QImage canvas((QSizeF(100, 50) * ratio).toSize(), QImage::Format_RGB32);
+        canvas.setDevicePixelRatio(ratio);
+        canvas.fill(Qt::white);
+        return canvas;
+    };
+    QImage stroked = blankCanvas();
+    {
+        QPainter painter(&stroked);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(QPen(Qt::black, penWidth));
+        for (const QPoint &place : places)
+            painter.drawEllipse(QRect(place, QSize(2, 2)));
+    }
+    QImage stamped = blankCanvas();
+    DialCanvas::drawDots(stamped, places, penWidth);
+    QCOMPARE(stamped, stroked);
 }
 
 void TestDisplayWidgets::needleIsDrawnAndErased()

@@ -29,11 +29,15 @@ if [ $connect -ge 1 ]; then
   done
 fi
 ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
-wakeups() { cat /proc/"$pid"/task/*/status | awk '/^voluntary_ctxt_switches/ { n += $2 } END { print n }'; }
+# Voluntary context switches by thread; a thread that ends within the window
+# takes its count with it, one that starts counts from nothing.
+switches() { grep -H '^voluntary_ctxt_switches' /proc/"$pid"/task/*/status 2>/dev/null | awk -F'[/:\t ]+' '{ print $5, $NF }'; }
 hz=$(getconf CLK_TCK)
 start=$(ticks)
-woke=$(wakeups)
+before=$(switches)
 sleep "$seconds"
 end=$(ticks)
-awk -v t=$((end - start)) -v hz="$hz" -v s="$seconds" -v w=$(($(wakeups) - woke)) \
+woke=$(awk 'NR == FNR { before[$1] = $2; next } { n += $2 - before[$1] } END { print n }' \
+  <(printf '%s\n' "$before") <(switches))
+awk -v t=$((end - start)) -v hz="$hz" -v s="$seconds" -v w="$woke" \
   'BEGIN { printf "%.2f%% of one core over %d s, %.1f wakeups/s\n", 100 * t / hz / s, s, w / s }'

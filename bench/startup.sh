@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Start-up to the first painted frame: the program's main window (with the
 # simulated cable) against a bare QWidget of the same size, RUNS times each in
-# turns (default 15); prints each one's median in milliseconds from main().
+# turns (default 15); prints each one's median in milliseconds from the exec.
 #
 #   xvfb-run -a bench/startup.sh [RUNS]
 set -euo pipefail
@@ -9,8 +9,8 @@ probe="$(dirname "$0")/../build/default/bench/startup_probe"
 runs="${1:-15}"
 window=() bare=()
 for ((i = 0; i < runs; ++i)); do
-  window+=("$("$probe")")
-  bare+=("$("$probe" bare)")
+  window+=("$(MX840_EXEC_NS=$(date +%s%N) exec "$probe")")
+  bare+=("$(MX840_EXEC_NS=$(date +%s%N) exec "$probe" bare)")
 done
 median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 w=$(median "${window[@]}")

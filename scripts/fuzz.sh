@@ -13,7 +13,7 @@ shift || true
 runs=()
 [ -n "${FUZZ_RUNS:-}" ] && runs=("-runs=$FUZZ_RUNS")
 scripts/build.sh fuzz
-export LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 # Each target's name (its seeds are in fuzz/corpus/NAME), its program and the
 # longest input worth trying.
 while read -r name target max_len; do

@@ -2,6 +2,7 @@
 
 #include "core/chart/AxisTicks.h"
 #include "core/chart/TrendChart.h"
+#include "gui/widgets/ButtonGlyphs.h"
 #include "gui/widgets/Fonts.h"
 
 #include <QAreaSeries>
@@ -13,7 +14,6 @@
 #include <QLineSeries>
 #include <QPainter>
 #include <QPushButton>
-#include <QStyle>
 #include <QToolButton>
 #include <QValueAxis>
 
@@ -24,16 +24,6 @@ namespace {
 
 // The room a bottom axis label takes with the gap to the next.
 constexpr int PixelsPerLabel = 55;
-
-QToolButton *glyphButton(QWidget *parent, QStyle::StandardPixmap glyph, const QString &hint, const QRect &geometry)
-{
-    auto *button = new QToolButton(parent);
-    button->setIcon(parent->style()->standardIcon(glyph));
-    button->setToolTip(hint);
-    button->setAutoRaise(true);
-    button->setGeometry(geometry);
-    return button;
-}
 
 // The left axis's line and its ticks, major and minor, each TickLength pixels
 // long. Qt Charts draws ticks 4 and 2 pixels long and has no setting for
@@ -154,20 +144,20 @@ TrendChartView::TrendChartView(QWidget *parent) : QChartView(parent)
     BtFill->setGeometry(5, 4, 40, 18);
     Maxrecord = new QLineEdit(QStringLiteral("100"), this);
     Maxrecord->setGeometry(48, 3, 41, 21);
-    BtSave = glyphButton(this, QStyle::SP_DialogSaveButton, QStringLiteral("Save  Active Graphic"), {141, 3, 35, 21});
-    BtNew = glyphButton(this, QStyle::SP_TrashIcon, QStringLiteral("Delete Graphic"), {175, 3, 35, 21});
-    BtFirst = glyphButton(this, QStyle::SP_MediaSkipBackward, QStringLiteral("First"), {211, 3, 25, 21});
-    BTPrevious = glyphButton(this, QStyle::SP_MediaSeekBackward, QStringLiteral("Previous"), {235, 3, 25, 21});
+    BtSave = pictureButton(this, ButtonGlyphs::save(), QStringLiteral("Save  Active Graphic"), {141, 3, 35, 21});
+    BtNew = pictureButton(this, ButtonGlyphs::remove(), QStringLiteral("Delete Graphic"), {175, 3, 35, 21});
+    BtFirst = pictureButton(this, ButtonGlyphs::first(), QStringLiteral("First"), {211, 3, 25, 21});
+    BTPrevious = pictureButton(this, ButtonGlyphs::previous(), QStringLiteral("Previous"), {235, 3, 25, 21});
     Bt10 = new QPushButton(QStringLiteral("1"), this);
     Bt10->setToolTip(QStringLiteral("Page No."));
     Bt10->setGeometry(259, 3, 25, 21);
     Bt10->setStyleSheet(QStringLiteral("color: blue; text-decoration: none"));
-    BtNext = glyphButton(this, QStyle::SP_MediaSeekForward, QStringLiteral("Next"), {283, 3, 25, 21});
-    BTlast = glyphButton(this, QStyle::SP_MediaSkipForward, QStringLiteral("last"), {311, 3, 25, 21});
+    BtNext = pictureButton(this, ButtonGlyphs::next(), QStringLiteral("Next"), {283, 3, 25, 21});
+    BTlast = pictureButton(this, ButtonGlyphs::last(), QStringLiteral("last"), {311, 3, 25, 21});
     // Enlarge and restore take turns at one place, right of the page buttons
     // (at 288 the enlarge picture would cover the next-page button).
-    TbFd = glyphButton(this, QStyle::SP_TitleBarMaxButton, QStringLiteral("Graphic Enlarge"), {336, 4, 25, 25});
-    TbSx = glyphButton(this, QStyle::SP_TitleBarNormalButton, QStringLiteral("Graphic Restore"), {336, 4, 25, 25});
+    TbFd = pictureButton(this, ButtonGlyphs::enlarge(), QStringLiteral("Graphic Enlarge"), {336, 4, 25, 25});
+    TbSx = pictureButton(this, ButtonGlyphs::restore(), QStringLiteral("Graphic Restore"), {336, 4, 25, 25});
     TbFd->setCursor(Qt::ArrowCursor);
     TbSx->setCursor(Qt::ArrowCursor);
     TbSx->hide();

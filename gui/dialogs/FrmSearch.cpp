@@ -2,13 +2,13 @@
 
 #include "gui/app/Dialogs.h"
 #include "gui/dialogs/FixedDialog.h"
+#include "gui/widgets/ButtonGlyphs.h"
 #include "gui/widgets/Fonts.h"
 
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardItemModel>
-#include <QStyle>
 #include <QTableView>
 
 namespace {
@@ -54,7 +54,7 @@ TFrmsearch::TFrmsearch(QWidget *parent) : QDialog(parent)
     BitBtn1 = new QPushButton(QStringLiteral("&Search"), this);
     BitBtn1->setGeometry(66, 324, 85, 31);
     BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Cancel"), this);
+    BitBtn2 = new QPushButton(ButtonGlyphs::remove(), QStringLiteral("Cancel"), this);
     BitBtn2->setGeometry(342, 324, 88, 31);
     BitBtn2->setAutoDefault(false);
     connect(BitBtn1, &QPushButton::clicked, this, &TFrmsearch::BitBtn1Click);

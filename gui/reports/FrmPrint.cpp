@@ -1,12 +1,12 @@
 #include "gui/reports/FrmPrint.h"
 
 #include "gui/dialogs/FixedDialog.h"
+#include "gui/widgets/ButtonGlyphs.h"
 #include "gui/widgets/Fonts.h"
 
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStyle>
 
 namespace {
 
@@ -60,10 +60,10 @@ TFrmprint::TFrmprint(QWidget *parent) : QDialog(parent)
     RadioButton3 = option(GroupBox1, QStringLiteral("Data+Graph Report"), {16, 108, 205, 37});
     Button2 = pictureChooser(GroupBox1, 16, {224, 116, 21, 21});
 
-    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
+    BitBtn1 = new QPushButton(ButtonGlyphs::ok(), QStringLiteral("OK"), this);
     BitBtn1->setGeometry(28, 192, 73, 29);
     BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Cancel"), this);
+    BitBtn2 = new QPushButton(ButtonGlyphs::remove(), QStringLiteral("Cancel"), this);
     BitBtn2->setGeometry(176, 192, 81, 33);
     BitBtn2->setAutoDefault(false);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject); // Esc does the same

@@ -19,9 +19,80 @@ QIcon drawGlyph(const std::function<void(QPainter &)> &draw)
     return QIcon(pixmap);
 }
 
+const QColor GlyphInk(0, 0, 96);
+
+// A triangle pointing left, its point at x = `tip`; with `bar`, a bar before
+// it (to the first). `mirrored` points it right (to the next, to the last).
+QIcon pointer(bool bar, bool mirrored)
+{
+    return drawGlyph([=](QPainter &p) {
+        if (mirrored) {
+            p.translate(15, 0);
+            p.scale(-1, 1);
+        }
+        p.setPen(Qt::NoPen);
+        p.setBrush(GlyphInk);
+        const int tip = bar ? 6 : 4;
+        if (bar)
+            p.drawRect(3, 3, 2, 10);
+        p.drawPolygon(QPolygon({QPoint(tip, 8), QPoint(tip + 6, 2), QPoint(tip + 6, 14)}));
+    });
+}
+
+// A window: a frame with a thick title bar.
+void window(QPainter &p, const QRect &frame)
+{
+    p.setPen(GlyphInk);
+    p.setBrush(Qt::white);
+    p.drawRect(frame);
+    p.fillRect(frame.left(), frame.top(), frame.width() + 1, 3, GlyphInk);
+}
+
 } // namespace
 
 namespace ButtonGlyphs {
+
+QIcon first()
+{
+    return pointer(true, false);
+}
+
+QIcon previous()
+{
+    return pointer(false, false);
+}
+
+QIcon next()
+{
+    return pointer(false, true);
+}
+
+QIcon last()
+{
+    return pointer(true, true);
+}
+
+QIcon ok()
+{
+    return drawGlyph([](QPainter &p) {
+        p.setPen(QPen(QColor(0, 128, 0), 3));
+        p.drawLine(2, 8, 6, 12);
+        p.drawLine(6, 12, 13, 3);
+    });
+}
+
+QIcon enlarge()
+{
+    return drawGlyph([](QPainter &p) { window(p, QRect(1, 2, 13, 11)); });
+}
+
+QIcon restore()
+{
+    return drawGlyph([](QPainter &p) {
+        window(p, QRect(5, 1, 9, 8));
+        window(p, QRect(1, 6, 9, 8));
+    });
+}
 
 QIcon save()
 {

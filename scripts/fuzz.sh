@@ -36,7 +36,7 @@ while read -r name target max_len; do
 done <<'TARGETS'
 text fuzz_text_table 65536
 xml fuzz_xml_table 65536
-reports fuzz_input_reports 8192
+reports fuzz_input_reports 1024
 replay fuzz_replay_file 65536
 descriptor fuzz_report_descriptor 4096
 picture fuzz_report_picture 65536

@@ -79,7 +79,7 @@ void DisplayPanel::refreshNow()
     ui.KD->CONokN->setVisible(session.indicator.CONokNVisible());
     // Reports come far more often than the display changes: the LCD is
     // repainted only when something on it did.
-    if (!(session.display.lcd == painted)) {
+    if (session.display.lcd != painted) {
         painted = session.display.lcd;
         ui.Panel9->update();
     }

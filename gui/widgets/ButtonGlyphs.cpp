@@ -21,8 +21,8 @@ QIcon drawGlyph(const std::function<void(QPainter &)> &draw)
 
 const QColor GlyphInk(0, 0, 96);
 
-// A triangle pointing left, its point at x = `tip`; with `bar`, a bar before
-// it (to the first). `mirrored` points it right (to the next, to the last).
+// A triangle pointing left (to the previous); with `bar`, a bar before it (to
+// the first). `mirrored` points it right (to the next, to the last).
 QIcon pointer(bool bar, bool mirrored)
 {
     return drawGlyph([=](QPainter &p) {
@@ -97,7 +97,7 @@ QIcon restore()
 QIcon save()
 {
     return drawGlyph([](QPainter &p) {
-        p.setPen(QColor(0, 0, 96));
+        p.setPen(GlyphInk);
         p.setBrush(QColor(40, 70, 160));
         p.drawRect(1, 1, 13, 13);
         p.setBrush(Qt::white);

@@ -74,6 +74,21 @@ void TableLoad::TextParser::addToField(const char *from, const char *to)
     fieldLength[i] += to - from;
 }
 
+// The first line is dropped as the header, whatever it says; but a file that
+// starts as an XML table would lose all its rows that way (the XML layout
+// writes its whole table on that line), so it is refused.
+bool TableLoad::TextParser::takeFirstLineStart(const char *from, const char *to)
+{
+    static constexpr std::string_view XmlStart = "<?xml";
+    if (firstLineStart.size() < XmlStart.size())
+        firstLineStart.append(
+            from, size_t(std::min<qsizetype>(to - from, qsizetype(XmlStart.size() - firstLineStart.size()))));
+    if (firstLineStart == XmlStart)
+        return failLine(
+            QStringLiteral("an XML table file, not a tab-separated one; open it under a name ending in .xml"));
+    return true;
+}
+
 bool TableLoad::TextParser::failLine(const QString &why)
 {
     error = QStringLiteral("line %1: %2").arg(line).arg(why);
@@ -148,6 +163,8 @@ bool TableLoad::TextParser::feed(QByteArrayView bytes)
                 ++q;
             if (q < end && *q == 0)
                 return failLine(QStringLiteral("a NUL character; not a text file"));
+            if (!takeFirstLineStart(p, q))
+                return false;
             if (q < end) {
                 countLineEnd(*q);
                 state = State::BetweenFields;

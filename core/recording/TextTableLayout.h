@@ -56,6 +56,7 @@ private:
     void addToField(const char *from, const char *to);
     bool endLine();
     bool failLine(const QString &why);
+    bool takeFirstLineStart(const char *from, const char *to);
     // Lines end in CR, LF or both.
     void countLineEnd(char c)
     {
@@ -72,5 +73,6 @@ private:
     bool afterCarriageReturn = false;
     bool sawBytes = false;
     std::optional<QStringDecoder> utf16; // for a file that starts with a UTF-16 byte order mark
+    std::string firstLineStart;          // its first few bytes, to tell an XML table
     StagedTexts texts;
 };

@@ -217,6 +217,9 @@ void TestTableFiles::readText_data()
                                      << QStringList{"1|12345678901234567890|~|~"} << true;
     QTest::newRow("signs") << QByteArray("h\n+5 a\n-7 b\n") << QStringList{"5|a|~|~", "-7|b|~|~"} << true;
     QTest::newRow("No not whole") << QByteArray("h\n1 a\n1.5 b\n3 c\n") << QStringList{"1|a|~|~"} << false;
+    QTest::newRow("an XML table") << QByteArray("<?xml version=\"1.0\" standalone=\"yes\"?>  <DATAPACKET "
+                                                "Version=\"2.0\"><ROWDATA><ROW No=\"1\"/></ROWDATA></DATAPACKET>")
+                                  << QStringList() << false;
     QTest::newRow("two signs") << QByteArray("h\n+-5 a\n") << QStringList() << false;
     QTest::newRow("No too large") << QByteArray("h\n2147483648 a\n") << QStringList() << false;
     QTest::newRow("No is NULL") << QByteArray("h\nNULL a\n") << QStringList() << false;

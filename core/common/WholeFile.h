@@ -13,8 +13,8 @@
 class WholeFile
 {
 public:
-    explicit WholeFile(const QString &fileName) : name(fileName) {}
-    ~WholeFile() { discard(); }
+    explicit WholeFile(const QString &fileName);
+    ~WholeFile();
     WholeFile(const WholeFile &) = delete;
     WholeFile &operator=(const WholeFile &) = delete;
 
@@ -23,10 +23,16 @@ public:
     static bool writtenInPlace(const QString &fileName);
 
     bool open();
-    // The device to write to, once open (for writers that need one).
-    QFileDevice &device() { return *file; }
+    // The device to write to, once open, for writers that write to a device
+    // themselves and do not look at what each write returns (Qt's PDF
+    // writer): its writes go through write(), so a failed one is kept.
+    QIODevice &device() { return *checked; }
     // Writes all of `bytes`; false, with the system's reason kept, when it cannot.
     bool write(QByteArrayView bytes);
+    // Whether a write has failed: the file is then never committed.
+    bool failed() const { return writeError != 0; }
+    // Puts the new content in place; false, leaving the old file, when a
+    // write failed or the content cannot be put in place.
     bool commit();
     // Drops what was written; the old file stays as it was.
     void discard();
@@ -35,7 +41,10 @@ public:
     const QString &fileName() const { return name; }
 
 private:
+    class CheckedDevice;
+
     QString name;
     std::unique_ptr<QFileDevice> file;
+    std::unique_ptr<QIODevice> checked;
     int writeError = 0; // errno of a failed write: Qt reports a short write as "Unknown error"
 };

@@ -62,7 +62,7 @@ bool ReportExport::paintPdfPage(qint64 number)
     if (number > 1 && !pdf->newPage())
         return false;
     report.paintPage(*painter, number);
-    return true;
+    return !file.failed(); // the PDF writer itself does not stop at a failed write
 }
 
 void ReportExport::appendPage(QByteArray &out, qint64 number) const

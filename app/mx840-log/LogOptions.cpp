@@ -95,12 +95,43 @@ const char kLogUsage[] = "Usage: mx840-log [--cable | --simulate[=FILE] | --repl
                          "4 when standard output cannot be written (a closed pipe, a full disk):\n"
                          "printing stops, the run ends and the table is saved all the same.\n";
 
+namespace {
+
+// The options that take one value and may be given once.
+const QStringList kSingleValued{"--format", "--report", "--picture", "--export", "--out", "--interval", "--limit"};
+
+// The value after an option that names a file: missing, empty, or another
+// option (a file whose name starts with "--" is given as ./--name) is refused.
+std::optional<QString> fileNameAfter(const QStringList &arguments, qsizetype &i, QString *error)
+{
+    const QString &option = arguments[i];
+    if (i + 1 >= arguments.size() || arguments[i + 1].startsWith(u"--")) {
+        *error = QStringLiteral("%1 needs a file name").arg(option);
+        return std::nullopt;
+    }
+    if (arguments[i + 1].isEmpty()) {
+        *error = QStringLiteral("%1 needs a file name, not an empty one").arg(option);
+        return std::nullopt;
+    }
+    return arguments[++i];
+}
+
+} // namespace
+
 std::optional<LogOptions> ParseLogOptions(const QStringList &arguments, QString *error)
 {
     LogOptions options;
     int sources = 0;
+    QStringList given;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments[i];
+        if (kSingleValued.contains(argument)) {
+            if (given.contains(argument)) {
+                *error = QStringLiteral("%1 may be given once").arg(argument);
+                return std::nullopt;
+            }
+            given << argument;
+        }
         if (argument == u"-h" || argument == u"--help") {
             options.help = true;
         } else if (argument == u"--version") {
@@ -129,26 +160,16 @@ std::optional<LogOptions> ParseLogOptions(const QStringList &arguments, QString 
                 *error = QStringLiteral("--report is one of data, graph or both, not \"%1\"").arg(kind);
                 return std::nullopt;
             }
-        } else if (argument == u"--picture" || argument == u"--export") {
-            if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty()) {
-                *error = QStringLiteral("%1 needs a file name").arg(argument);
+        } else if (argument == u"--picture" || argument == u"--export" || argument == u"--open" ||
+                   argument == u"--out") {
+            const std::optional<QString> name = fileNameAfter(arguments, i, error);
+            if (!name)
                 return std::nullopt;
-            }
-            (argument == u"--picture" ? options.picture : options.exportFile) = arguments[++i];
-        } else if (argument == u"--open" || argument == u"--out") {
-            if (i + 1 >= arguments.size()) {
-                *error = QStringLiteral("%1 needs a file name").arg(argument);
-                return std::nullopt;
-            }
-            const QString &name = arguments[++i];
-            if (name.isEmpty()) {
-                *error = QStringLiteral("%1 needs a file name, not an empty one").arg(argument);
-                return std::nullopt;
-            }
             if (argument == u"--open")
-                options.open << name;
+                options.open << *name;
             else
-                options.out = name;
+                (argument == u"--out" ? options.out : argument == u"--picture" ? options.picture : options.exportFile) =
+                    *name;
         } else if (argument == u"--cable") {
             options.source = LogOptions::Source::Cable;
             ++sources;
@@ -186,11 +207,10 @@ std::optional<LogOptions> ParseLogOptions(const QStringList &arguments, QString 
         } else if (argument == u"--replay" || argument.startsWith(u"--replay=")) {
             options.source = LogOptions::Source::Replay;
             if (argument == u"--replay") {
-                if (i + 1 >= arguments.size()) {
-                    *error = QStringLiteral("--replay needs a file name");
+                const std::optional<QString> name = fileNameAfter(arguments, i, error);
+                if (!name)
                     return std::nullopt;
-                }
-                options.file = arguments[++i];
+                options.file = *name;
             } else {
                 options.file = argument.section(u'=', 1);
             }

@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 TableOut::TableOut(const QString &name) : target(name)
@@ -41,28 +42,42 @@ bool TableOut::streamsRows() const
 
 bool TableOut::canReplace()
 {
-    if (direct)
+    return WholeFile::canWrite(target, &error);
+}
+
+// A partial file left by an earlier run holds its rows: it is never
+// overwritten. The run writing one holds a lock on it, which tells the two apart.
+bool TableOut::openPartial()
+{
+    const QByteArray name = QFile::encodeName(partial);
+    fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        ::flock(fd, LOCK_EX | LOCK_NB);
+        WholeFile::takeAttributesOf(fd, target);
         return true;
-    const QString folder = QFileInfo(target).absolutePath();
-    if (::access(QFile::encodeName(folder).constData(), W_OK) != 0)
-        return failWith(errno, QStringLiteral("its folder %1 is not writable").arg(folder));
-    return true;
+    }
+    if (errno != EEXIST)
+        return failWith(errno, partial);
+    const int other = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    const bool held = other >= 0 && ::flock(other, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    if (other >= 0)
+        ::close(other);
+    if (held)
+        return failWith(EEXIST, QStringLiteral("%1 is being written by another run that is still going").arg(partial));
+    return failWith(EEXIST, QStringLiteral("%1 holds the rows of an earlier run that did not end; move it away first")
+                                .arg(partial));
 }
 
 bool TableOut::start(const ReadingTable &table)
 {
     if (!streamsRows())
         return true;
-    const QString name = direct ? target : partial;
-    // A partial file left by an earlier run holds its rows: never overwrite it.
-    const int flags = direct ? O_WRONLY | O_CLOEXEC : O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
-    fd = ::open(QFile::encodeName(name).constData(), flags, 0666);
-    if (fd < 0) {
-        if (errno == EEXIST)
-            return failWith(errno, QStringLiteral("%1 holds the rows of an earlier run that did not end; move it "
-                                                  "away first")
-                                       .arg(partial));
-        return failWith(errno, name);
+    if (direct) {
+        fd = ::open(QFile::encodeName(target).constData(), O_WRONLY | O_CLOEXEC);
+        if (fd < 0)
+            return failWith(errno, target);
+    } else if (!openPartial()) {
+        return false;
     }
     QByteArray lines = TableHeaderLine(ReadingTable::FieldNames());
     for (qsizetype i = 0; i < table.rowCount(); ++i)
@@ -70,9 +85,19 @@ bool TableOut::start(const ReadingTable &table)
     return writeWhole(lines);
 }
 
-bool TableOut::add(const ReadingTable &table, qsizetype row)
+void TableOut::add(const ReadingTable &table, qsizetype row)
 {
-    return fd < 0 || writeWhole(TableRowLine(table, row));
+    if (fd >= 0)
+        pending += TableRowLine(table, row);
+}
+
+bool TableOut::flush()
+{
+    if (fd < 0 || pending.isEmpty())
+        return error.isEmpty();
+    const bool written = writeWhole(pending);
+    pending.clear();
+    return written;
 }
 
 // Writes the bytes and puts them on the disk; a write that fails half-way is
@@ -100,6 +125,7 @@ bool TableOut::writeWhole(const QByteArray &bytes)
 
 bool TableOut::finish(const ReadingTable &table)
 {
+    flush();
     const bool streamed = fd >= 0;
     if (streamed) {
         const bool closed = ::close(fd) == 0;
@@ -130,4 +156,15 @@ bool TableOut::finish(const ReadingTable &table)
     if (streamed)
         QFile::remove(partial);
     return error.isEmpty();
+}
+
+void TableOut::abandon()
+{
+    if (fd < 0)
+        return;
+    ::close(fd);
+    fd = -1;
+    pending.clear();
+    if (!direct)
+        QFile::remove(partial);
 }

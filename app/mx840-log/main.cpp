@@ -9,6 +9,7 @@
 #include "core/recording/TableFiles.h"
 #include "platform/HostPlatform.h"
 #include "platform/locale/SystemLocale.h"
+#include "platform/signals/InterruptibleInput.h"
 #include "platform/signals/TerminationSignals.h"
 
 #include <QCoreApplication>
@@ -80,7 +81,8 @@ public:
                              std::fputc('\n', stdout) != EOF && (!flush || std::fflush(stdout) == 0);
         return written || breaks();
     }
-    bool close()
+    bool close() { return flush(); }
+    bool flush()
     {
         errno = 0;
         return broken || std::fflush(stdout) == 0 || breaks();
@@ -218,12 +220,18 @@ qsizetype feedReport(MeterSession &session, LineOutput &output, RowPrinter &rows
     return recorded ? last : -1;
 }
 
+// Rows of a replay reach the --out file in batches of about this size, and
+// whenever the input makes the run wait.
+constexpr qsizetype kReplayFlushBytes = 1 << 20;
+
 // Feeds every report of the replay file (or stream) through the report path
-// and prints a line for each frame it shows.
+// and prints a line for each frame it shows. A termination signal ends the
+// input as its end would: a pipe that stays open can only end that way.
 int replay(const LogOptions &options)
 {
-    QFile file(options.file);
-    if (!file.open(QIODevice::ReadOnly))
+    WatchTerminationSignals();
+    InterruptibleInput file(options.file);
+    if (!file.openInput())
         return fail(QStringLiteral("cannot read %1: %2").arg(options.file, file.errorString()), kExitBadInput);
 
     MeterSession session;
@@ -237,8 +245,17 @@ int replay(const LogOptions &options)
     RowPrinter rows(session, output, options.format);
     if (!options.trace)
         rows.start(false);
+    TableOut *out = outputs.table.get();
+    if (out && !out->start(session.cds1))
+        return tableOutFailure(options, *out);
+    // While the input keeps the run waiting, what it recorded is safe.
+    bool rowsSafe = true;
+    file.beforeWaiting = [&] {
+        output.flush();
+        rowsSafe = !out || out->flush();
+    };
     ReplayReader steps(file);
-    while (!output.failed()) {
+    while (!output.failed() && rowsSafe) {
         const std::optional<ReplayStep> step = steps.next();
         if (!step)
             break;
@@ -247,11 +264,22 @@ int replay(const LogOptions &options)
             continue;
         }
         const auto *data = reinterpret_cast<const quint8 *>(step->data.constData());
-        feedReport(session, output, rows, options.trace, false, step->reportId, data, quint16(step->data.size()));
+        const qsizetype row =
+            feedReport(session, output, rows, options.trace, false, step->reportId, data, quint16(step->data.size()));
+        if (row >= 0 && out) {
+            out->add(session.cds1, row);
+            if (out->pendingBytes() >= kReplayFlushBytes)
+                rowsSafe = out->flush();
+        }
     }
+    if (!rowsSafe)
+        return finishRun(session, options, outputs, output, tableOutFailure(options, *out));
+    // Bad input leaves the --out file as it was.
+    if (out && (!steps.error().isEmpty() || file.failed()))
+        out->abandon();
     if (!steps.error().isEmpty())
         return fail(QStringLiteral("%1: %2").arg(options.file, steps.error()), kExitBadInput);
-    if (file.error() != QFileDevice::NoError)
+    if (file.failed())
         return fail(QStringLiteral("cannot read %1: %2").arg(options.file, file.errorString()), kExitBadInput);
     return finishRun(session, options, outputs, output, 0);
 }
@@ -292,7 +320,9 @@ struct FramePrinter
         if (ending)
             return; // reports still queued while the event loop ends
         const qsizetype row = feedReport(session, output, rows, options.trace, true, ReportID, Data, Size);
-        if (row >= 0 && out && !out->add(session.cds1, row))
+        if (row >= 0 && out)
+            out->add(session.cds1, row);
+        if (row >= 0 && out && !out->flush())
             end(tableOutFailure(options, *out));
         else if (output.failed())
             end(kExitOutput);
@@ -387,16 +417,37 @@ std::unique_ptr<QCoreApplication> applicationFor(bool paintsReports, int &argc, 
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
+// The arguments as text, or a message for one that does not survive the way
+// back to bytes: a file name must reach the file system as it was given.
+std::optional<QStringList> argumentsOf(int argc, char *argv[], QString *error)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray bytes(argv[i]);
+        const QString text = QFile::decodeName(bytes);
+        if (QFile::encodeName(text) != bytes) {
+            QByteArray shown;
+            for (const char c : bytes)
+                shown += quint8(c) < 0x80 ? QByteArray(1, c) : "\\x" + QByteArray::number(quint8(c), 16);
+            *error = QStringLiteral("the argument \"%1\" is not valid in the system's encoding (UTF-8); "
+                                    "give file names that are")
+                         .arg(QString::fromLatin1(shown));
+            return std::nullopt;
+        }
+        arguments << text;
+    }
+    return arguments;
+}
+
 int main(int argc, char *argv[])
 {
+    RemoveTemporaryFilesOnTermination();
     // A closed pipe or a file size limit is an error to report, not a death.
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
     QString error;
-    const std::optional<LogOptions> options = ParseLogOptions(arguments, &error);
+    const std::optional<QStringList> arguments = argumentsOf(argc, argv, &error);
+    const std::optional<LogOptions> options = arguments ? ParseLogOptions(*arguments, &error) : std::nullopt;
     const std::unique_ptr<QCoreApplication> application = applicationFor(options && options->report, argc, argv);
     if (!options) {
         std::fputs(kLogUsage, stderr);

@@ -17,4 +17,11 @@ inline QString CannotCreateFile(const QString &file, const QString &reason)
     return QStringLiteral("Cannot create file \"%1\". %2").arg(file, reason);
 }
 
+// A file the window will not read or write: opening a FIFO or a device
+// could keep it waiting for good.
+inline QString NotARegularFile(const QString &file)
+{
+    return QStringLiteral("\"%1\" is not a regular file (a device, a FIFO or a socket); choose a file.").arg(file);
+}
+
 } // namespace Messages

@@ -8,6 +8,11 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -94,15 +99,47 @@ void TableSave::writeStart(std::string &out)
     out += "</METADATA><ROWDATA>";
 }
 
-void TableSave::writeRows(std::string &out, qsizetype end)
+// A NUL cannot be read back from a text file; XML cannot carry the other
+// control characters, nor U+FFFE and U+FFFF, at all.
+bool TableSave::carries(quint32 id)
+{
+    if (size_t(id) >= carried.size())
+        carried.resize(std::max(size_t(id) + 1, size_t(table.textIdCount())));
+    qint8 &known = carried[id];
+    if (known == 0) {
+        const QString &text = table.textById(id);
+        const bool xml = layout == TableLayout::Xml;
+        const bool fits = std::none_of(text.cbegin(), text.cend(), [xml](QChar c) {
+            const char16_t u = c.unicode();
+            return u == 0 || (xml && ((u < 32 && u != '\t' && u != '\r' && u != '\n') || u == 0xFFFE || u == 0xFFFF));
+        });
+        known = fits ? 1 : -1;
+    }
+    return known > 0;
+}
+
+// The rows up to `end`; false when a row holds a text the layout cannot carry.
+bool TableSave::writeRows(std::string &out, qsizetype end)
 {
     const auto bytesOf = [this](quint32 id) { return encodedTexts.bytes(id); };
     for (; nextRow < end; ++nextRow) {
+        const ReadingTable::RowIds ids = table.rowIds(nextRow);
+        const quint32 texts[3] = {ids.time, ids.value, ids.unit};
+        for (int field = 0; field < 3; ++field) {
+            if (texts[field] != 0 && !carries(texts[field])) {
+                error = QStringLiteral("row %1: the %2 holds a control character that this layout cannot keep; "
+                                       "nothing was written")
+                            .arg(nextRow + 1)
+                            .arg(ReadingTable::FieldNames()[field + 1]);
+                return false;
+            }
+        }
         if (layout == TableLayout::Text)
-            appendTextRow(out, table.rowIds(nextRow), bytesOf);
+            appendTextRow(out, ids, bytesOf);
         else
-            appendXmlRow(out, table.rowIds(nextRow), bytesOf);
+            appendXmlRow(out, ids, bytesOf);
     }
+    return true;
 }
 
 TableFileJob::Status TableSave::step()
@@ -121,7 +158,10 @@ TableFileJob::Status TableSave::step()
         file.discard();
         return fail(QStringLiteral("the table was changed while it was being saved"));
     }
-    writeRows(out, std::min(totalUnits, nextRow + RowsPerSlice));
+    if (!writeRows(out, std::min(totalUnits, nextRow + RowsPerSlice))) {
+        file.discard();
+        return fail(error);
+    }
     doneUnits = nextRow;
     const bool last = nextRow == totalUnits;
     if (last && layout == TableLayout::Xml)
@@ -167,20 +207,49 @@ TableLoad::TableLoad(std::unique_ptr<QIODevice> source, TableLayout sourceLayout
 
 TableLoad::~TableLoad() = default;
 
-bool TableLoad::open()
+// Opened without waiting: a FIFO with no writer would keep open() waiting.
+// A regular file is read through that descriptor; anything else, unless
+// refused, is opened again the ordinary way and read to its end.
+bool TableLoad::openFile()
 {
-    if (!device) {
-        if (QFileInfo(fileName).isDir()) {
+    const QByteArray name = QFile::encodeName(fileName);
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat status = {};
+    if (fd < 0 || ::fstat(fd, &status) != 0) {
+        fail(qt_error_string(errno));
+        if (fd >= 0)
+            ::close(fd);
+        return false;
+    }
+    auto file = std::make_unique<QFile>(fileName);
+    const bool regular = S_ISREG(status.st_mode);
+    if (regular) {
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    } else {
+        ::close(fd);
+        if (S_ISDIR(status.st_mode)) {
             fail(QStringLiteral("%1 is a folder").arg(fileName));
             return false;
         }
-        auto file = std::make_unique<QFile>(fileName);
-        if (!file->open(QIODevice::ReadOnly)) {
-            fail(file->errorString());
+        if (regularOnly) {
+            fail(QStringLiteral("%1 is not a regular file").arg(fileName));
             return false;
         }
-        device = std::move(file);
+        file->open(QIODevice::ReadOnly);
     }
+    if (!file->isOpen()) {
+        fail(file->errorString());
+        return false;
+    }
+    device = std::move(file);
+    return true;
+}
+
+bool TableLoad::open()
+{
+    if (!device && !openFile())
+        return false;
     totalUnits = device->size();
     // A large file brings many distinct texts: size the pool for them at once
     // rather than growing it step by step.

@@ -83,7 +83,9 @@ public:
 
 private:
     void writeStart(std::string &out);
-    void writeRows(std::string &out, qsizetype end);
+    bool writeRows(std::string &out, qsizetype end);
+    // Whether the layout can carry text `id` so that it reads back the same.
+    bool carries(quint32 id);
 
     const ReadingTable &table;
     QStringList titles;
@@ -93,6 +95,7 @@ private:
     quint64 resetsAtStart;
     qsizetype nextRow = -1;    // -1: not started
     EncodedTexts encodedTexts; // each distinct text as this layout writes it
+    std::vector<qint8> carried; // per text id: 0 not looked at, 1 carried, -1 not
 };
 
 // Reads a table file into the table: a text file's rows are appended, an XML
@@ -113,12 +116,16 @@ public:
     void cancel() override;
 
     static QString failureMessage() { return QStringLiteral("Failed to Load File!"); }
+    // Refuses a file that is not a regular one (a FIFO, a device) instead of
+    // reading it: for the window, which must never wait on a file.
+    void acceptRegularFilesOnly() { regularOnly = true; }
 
     class TextParser;
     class XmlParser;
 
 private:
     bool open();
+    bool openFile();
     Status finish(bool complete);
 
     QString fileName;
@@ -126,6 +133,7 @@ private:
     TableLayout layout;
     ReadingTable &table;
     bool replaceRows;
+    bool regularOnly = false;
     qsizetype positionAtStart;
     ReadingTable staged{1024};
     QByteArray chunk;

@@ -17,8 +17,8 @@ QByteArray textFieldBytes(const QString &text)
     if (begin == end)
         return QByteArrayLiteral("NULL");
     const QStringView field = QStringView(text).sliced(begin, end - begin);
-    const bool quoted =
-        field.front() == u'"' || std::any_of(field.begin(), field.end(), [](QChar c) { return c.unicode() <= 32; });
+    const bool quoted = field.front() == u'"' || field == u"NULL" ||
+                        std::any_of(field.begin(), field.end(), [](QChar c) { return c.unicode() <= 32; });
     if (!quoted)
         return field.toUtf8();
     return '"' + field.toUtf8().replace('"', "\"\"") + '"';
@@ -40,15 +40,25 @@ QByteArray TableRowLine(const ReadingTable &table, qsizetype index)
     return QByteArray(line.data(), qsizetype(line.size()));
 }
 
+// UTF-32, told by its byte order mark, is refused by name rather than as
+// "a NUL character".
+bool TableLoad::TextParser::refuseUtf32(QByteArrayView bytes)
+{
+    if (!bytes.startsWith(QByteArrayView("\xFF\xFE\0\0", 4)) && !bytes.startsWith(QByteArrayView("\0\0\xFE\xFF", 4)))
+        return true;
+    return failLine(QStringLiteral("UTF-32 text, which is not read; save it as UTF-8 or UTF-16"));
+}
+
 // UTF-8 as it stands (without a byte order mark); UTF-16 when the file starts
-// with its byte order mark.
+// with its byte order mark, or without one, with "<" as its first character.
 QByteArray TableLoad::TextParser::decode(QByteArrayView bytes)
 {
     if (!sawBytes) {
         sawBytes = true;
-        if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
-            utf16.emplace(bytes.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
-                          QStringConverter::Flag::ConvertInitialBom);
+        const bool little = bytes.startsWith("\xFF\xFE") || bytes.startsWith(QByteArrayView("<\0", 2));
+        const bool big = bytes.startsWith("\xFE\xFF") || bytes.startsWith(QByteArrayView("\0<", 2));
+        if (little || big)
+            utf16.emplace(little ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
         else if (bytes.startsWith("\xEF\xBB\xBF"))
             bytes = bytes.sliced(3);
     }
@@ -62,6 +72,7 @@ void TableLoad::TextParser::startField()
 {
     fields[size_t(fieldCount)].clear();
     fieldLength[size_t(fieldCount)] = 0;
+    fieldQuoted[size_t(fieldCount)] = false;
     ++fieldCount;
 }
 
@@ -76,17 +87,28 @@ void TableLoad::TextParser::addToField(const char *from, const char *to)
 
 // The first line is dropped as the header, whatever it says; but a file that
 // starts as an XML table would lose all its rows that way (the XML layout
-// writes its whole table on that line), so it is refused.
+// writes its whole table on that line), so it is refused: one that starts,
+// after blanks, with an XML declaration or with the packet's element.
 bool TableLoad::TextParser::takeFirstLineStart(const char *from, const char *to)
 {
-    static constexpr std::string_view XmlStart = "<?xml";
-    if (firstLineStart.size() < XmlStart.size())
-        firstLineStart.append(
-            from, size_t(std::min<qsizetype>(to - from, qsizetype(XmlStart.size() - firstLineStart.size()))));
-    if (firstLineStart == XmlStart)
-        return failLine(
-            QStringLiteral("an XML table file, not a tab-separated one; open it under a name ending in .xml"));
-    return true;
+    constexpr size_t Kept = 16;
+    for (; from < to && firstLineStart.size() < Kept; ++from) {
+        if (firstLineStart.empty() && quint8(*from) <= 32)
+            continue;
+        firstLineStart += *from;
+    }
+    return firstLineStart.size() < Kept || refuseXmlFirstLine();
+}
+
+bool TableLoad::TextParser::refuseXmlFirstLine()
+{
+    if (firstLineChecked)
+        return true;
+    firstLineChecked = true;
+    const std::string_view start = firstLineStart;
+    if (!start.starts_with("<?xml") && !start.starts_with("<DATAPACKET"))
+        return true;
+    return failLine(QStringLiteral("an XML table file, not a tab-separated one; open it under a name ending in .xml"));
 }
 
 bool TableLoad::TextParser::failLine(const QString &why)
@@ -103,15 +125,18 @@ bool TableLoad::TextParser::endLine()
     if (count == 0)
         return true;
     ReadingTable::RowIds row{std::nullopt, 0, 0, 0, true};
-    if (!fields[0].empty()) {
+    const auto isNull = [this](int i) { return !fieldQuoted[size_t(i)] && fields[size_t(i)] == "NULL"; };
+    if (!fields[0].empty() && !isNull(0)) {
         const QByteArrayView no(fields[0].data(), qsizetype(fields[0].size()));
         row.no = fieldLength[0] <= KeptBytes ? TableFields::wholeNumber(no) : std::nullopt;
         if (!row.no)
             return failLine(QStringLiteral("\"%1\" is not a whole number").arg(QString::fromUtf8(no)));
     }
     quint32 *ids[3] = {&row.time, &row.value, &row.unit};
-    for (int i = 1; i < count; ++i)
-        *ids[i - 1] = texts.idOf(i, QByteArrayView(fields[size_t(i)].data(), qsizetype(fields[size_t(i)].size())));
+    for (int i = 1; i < count; ++i) {
+        if (!isNull(i))
+            *ids[i - 1] = texts.idOf(i, QByteArrayView(fields[size_t(i)].data(), qsizetype(fields[size_t(i)].size())));
+    }
     rows.appendIds(row);
     return true;
 }
@@ -142,13 +167,15 @@ bool TableLoad::TextParser::betweenFields(const char *&at)
     if (fieldCount == 4)
         return failLine(QStringLiteral("more than four fields"));
     startField();
+    fieldQuoted[size_t(fieldCount - 1)] = true;
+    quoteLine = line;
     state = State::Quoted; // a plain field was started above
     return true;
 }
 
 bool TableLoad::TextParser::feed(QByteArrayView bytes)
 {
-    if (state == State::Failed)
+    if (state == State::Failed || (!sawBytes && !refuseUtf32(bytes)))
         return false;
     const QByteArray utf8 = decode(bytes);
     const char *p = utf8.constData();
@@ -163,7 +190,7 @@ bool TableLoad::TextParser::feed(QByteArrayView bytes)
                 ++q;
             if (q < end && *q == 0)
                 return failLine(QStringLiteral("a NUL character; not a text file"));
-            if (!takeFirstLineStart(p, q))
+            if (!takeFirstLineStart(p, q) || (q < end && !refuseXmlFirstLine()))
                 return false;
             if (q < end) {
                 countLineEnd(*q);
@@ -217,5 +244,11 @@ bool TableLoad::TextParser::finish()
 {
     if (state == State::Failed)
         return false;
-    return state == State::FirstLine || endLine();
+    if (state == State::FirstLine)
+        return refuseXmlFirstLine();
+    if (state == State::Quoted) {
+        line = quoteLine;
+        return failLine(QStringLiteral("the quote that opens a field here is never closed"));
+    }
+    return endLine();
 }

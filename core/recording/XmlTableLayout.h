@@ -24,6 +24,9 @@ extern const QByteArray Epilog;
 constexpr int InsertedRowState = 4;
 // More than any data packet's element carries; bounds the reader's work per tag.
 constexpr int MaxAttributes = 256;
+// More than any value, comment or run of blanks of a data packet holds (the
+// change log aside); bounds the reader's memory.
+constexpr qint64 MaxTokenCharacters = 1 << 20;
 } // namespace XmlPacket
 
 // A ROW of the data packet: its change state unless unchanged, then each
@@ -63,7 +66,7 @@ class TableLoad::XmlParser
 {
 public:
     XmlParser(QIODevice *source, ReadingTable &into)
-        : limited(*source, XmlPacket::MaxAttributes)
+        : limited(*source, XmlPacket::MaxAttributes, XmlPacket::MaxTokenCharacters)
         , reader(&limited)
         , rows(into)
         , texts(into, StagedTexts::Encoding::Utf16)

@@ -1,6 +1,9 @@
 #include "gui/app/Dialogs.h"
 
+#include "core/common/Messages.h"
+#include "core/common/WholeFile.h"
 #include "gui/reports/ReportPreview.h"
+#include "gui/widgets/FileDialogs.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -8,6 +11,14 @@
 #include <QImageReader>
 #include <QMessageBox>
 #include <QProgressDialog>
+
+bool Dialogs::refusesSpecialFile(const QString &file)
+{
+    if (!WholeFile::writtenInPlace(file))
+        return false;
+    error(Messages::NotARegularFile(file));
+    return true;
+}
 
 void QtDialogs::information(const QString &text)
 {
@@ -36,7 +47,7 @@ QString QtDialogs::savePictureFile()
     QFileDialog dialog(owner, QString(), QString(), QStringLiteral("Bitmaps (*.bmp)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("bmp"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    PrepareFileDialog(dialog);
     dialog.setOption(QFileDialog::ReadOnly, false);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
@@ -50,7 +61,7 @@ QString QtDialogs::saveTableFile(bool forgetLastName)
     QFileDialog dialog(owner, QString(), QString(), QStringLiteral("Excel File(*.xls);;XML(*.xml);;Txt File(*.txt)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("xls"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    PrepareFileDialog(dialog);
     if (!lastSavedTableFile.isEmpty())
         dialog.selectFile(lastSavedTableFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -65,7 +76,7 @@ QString QtDialogs::openTableFile()
     QFileDialog dialog(owner, QString(), QString(), QStringLiteral("Excel File(*.xls);;XML (*.xml);;Txt File(*.txt)"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    PrepareFileDialog(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().first();
@@ -97,7 +108,7 @@ QString QtDialogs::openPictureFile()
                        QStringLiteral("Pictures (%1);;All files (*)").arg(patterns.join(u' ')));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    PrepareFileDialog(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().first();

@@ -27,6 +27,10 @@ public:
     virtual QString openPictureFile() = 0;
     // The report's preview, modal: returns when the user closes it.
     virtual void previewReport(const ReportRenderer &report) = 0;
+
+    // Says so and answers true when `file` exists and is not a regular file:
+    // the window reads and writes regular files only.
+    bool refusesSpecialFile(const QString &file);
 };
 
 class QtDialogs : public Dialogs

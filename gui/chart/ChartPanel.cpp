@@ -2,6 +2,7 @@
 
 #include "core/app/MeterSession.h"
 #include "core/common/Messages.h"
+#include "core/common/WholeFile.h"
 #include "gui/app/Dialogs.h"
 #include "gui/app/FrmTestUi.h"
 #include "gui/chart/TrendChartView.h"
@@ -125,11 +126,14 @@ void ChartPanel::TbSxClick()
 void ChartPanel::BtSaveClick()
 {
     const QString file = dialogs->savePictureFile();
-    if (file.isEmpty())
+    if (file.isEmpty() || dialogs->refusesSpecialFile(file))
         return;
-    QFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || !ui.Chtshow->picture().save(&out, "BMP")) {
-        dialogs->error(Messages::CannotCreateFile(file, out.errorString()));
+    // The old picture stays whole until the new one is complete on disk.
+    WholeFile out(file);
+    const bool saved = out.open() && ui.Chtshow->picture().save(&out.device(), "BMP") && out.commit();
+    if (!saved) {
+        const QString why = out.errorString();
+        dialogs->error(Messages::CannotCreateFile(file, why.isEmpty() ? QStringLiteral("The picture could not be made.") : why));
         return;
     }
     dialogs->information(QStringLiteral("Graphic has saved on %1").arg(file));

@@ -49,6 +49,8 @@ void TableFilesPanel::SpeedButton4Click()
 
 void TableFilesPanel::ExportTable(const ReadingTable &Table, const QString &FileName)
 {
+    if (dialogs->refusesSpecialFile(FileName))
+        return;
     TableSave job(Table, recording.gridTitles(), FileName);
     dialogs->runTableJob(QStringLiteral("Saving %1").arg(FileName), job);
     const TableSave::Box box = job.outcomeBox();
@@ -64,7 +66,10 @@ void TableFilesPanel::ExportTable(const ReadingTable &Table, const QString &File
 
 void TableFilesPanel::ImportTable(const QString &FileName, ReadingTable &Table, bool EmptyFirst)
 {
+    if (dialogs->refusesSpecialFile(FileName))
+        return;
     TableLoad job(FileName, Table, EmptyFirst);
+    job.acceptRegularFilesOnly();
     if (dialogs->runTableJob(QStringLiteral("Opening %1").arg(FileName), job) == TableFileJob::Status::Failed)
         dialogs->error(TableLoad::failureMessage());
     refreshNow();

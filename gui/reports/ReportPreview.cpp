@@ -4,6 +4,7 @@
 #include "gui/reports/ReportExport.h"
 #include "gui/reports/ReportPrint.h"
 #include "gui/reports/ReportRenderer.h"
+#include "gui/widgets/FileDialogs.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -186,10 +187,12 @@ void ReportPreview::saveReport()
                        QStringLiteral("PDF (*.pdf);;HTML (*.html);;Text (*.txt);;CSV (*.csv)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("pdf"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    PrepareFileDialog(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     const QString file = dialog.selectedFiles().first();
+    if (dialogs.refusesSpecialFile(file))
+        return;
     const std::optional<ReportExport::Format> format = ReportExport::FormatOf(file);
     if (!format) {
         dialogs.error(QStringLiteral("Save the report as .pdf, .html, .txt or .csv."));

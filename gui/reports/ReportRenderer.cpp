@@ -4,13 +4,18 @@
 #include "platform/locale/SystemLocale.h"
 
 #include <QDate>
+#include <QFile>
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QImageReader>
 #include <QPainter>
 
+#include <cerrno>
 #include <utility>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -102,7 +107,24 @@ QImage ReadReportPicture(const QString &file, QString *why)
         *why = QStringLiteral("a folder");
         return {};
     }
+    // The system's reason for a file that cannot be opened (the image reader
+    // says "File not found" for any); not waiting for a FIFO's writer here.
+    const int fd = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        *why = qt_error_string(errno);
+        return {};
+    }
+    ::close(fd);
     QImageReader reader(file);
+    const QSize size = reader.size();
+    const qint64 limitBytes = qint64(QImageReader::allocationLimit()) * 1024 * 1024;
+    if (limitBytes > 0 && size.isValid() && qint64(size.width()) * size.height() * 4 > limitBytes) {
+        *why = QStringLiteral("%1 × %2 pixels, more than the %3 MB a picture may take")
+                   .arg(size.width())
+                   .arg(size.height())
+                   .arg(QImageReader::allocationLimit());
+        return {};
+    }
     if (!reader.read(&picture)) {
         // A reader that fails halfway may leave a partial image behind, its
         // pixels uninitialised (colour indexes past its colour table).

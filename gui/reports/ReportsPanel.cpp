@@ -71,6 +71,8 @@ void ReportsPanel::BitBtn1Click()
         dialogs->information(QStringLiteral(" Warning:Please select graph to print! "));
         return;
     }
+    if (dialogs->refusesSpecialFile(Frmprint.ReportPictureFile))
+        return;
     QString why;
     QImage picture = ReadReportPicture(Frmprint.ReportPictureFile, &why);
     if (picture.isNull()) {

@@ -1,5 +1,6 @@
 #include "platform/locale/SystemLocale.h"
 
+#include <QDir>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
@@ -10,6 +11,8 @@
 #include <cerrno>
 #include <csignal>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -88,6 +91,11 @@ private slots:
     void reportsOfTheTable();
     void reportFailures_data();
     void reportFailures();
+    void replayOfAnOpenStreamEndsOnSignals();
+    void replacedFilesKeepTheirModeAndOwner();
+    void interruptedExportLeavesNoTemporaryFile();
+    void fileNamesReachTheFileSystemAsGiven();
+    void aRunningRunsPartialFileIsTold();
 };
 
 void TestMx840Log::replayPrintsEveryShownFrame()
@@ -174,6 +182,10 @@ void TestMx840Log::failures_data()
     QTest::newRow("trace in csv") << QStringList{"--trace", "--format", "csv"} << QByteArray() << "without --format";
     QTest::newRow("export of no format") << QStringList{"--replay", "FILE", "--report", "data", "--export", "DIR/r.doc"}
                                          << QByteArray("tick\n") << "the extension names the format";
+    QTest::newRow("out twice") << QStringList{"--replay", "FILE", "--out", "DIR/a.xls", "--out", "DIR/b.xls"}
+                               << QByteArray("tick\n") << "--out may be given once";
+    QTest::newRow("open without its file") << QStringList{"--open", "--replay", "FILE"} << QByteArray("tick\n")
+                                           << "--open needs a file name";
     QTest::newRow("empty out") << QStringList{"--replay", "FILE", "--out", ""} << QByteArray("tick\n")
                                << "not an empty one";
 }
@@ -334,6 +346,12 @@ void TestMx840Log::tableFileFailures_data()
                                 << "Could not save table to specified file: ";
     QTest::newRow("replay, unwritable") << QStringList{"--replay", "DIR/ticks.txt", "--out", "DIR/no/o.xml"}
                                         << "Could not save table to specified file: ";
+    QTest::newRow("live, out a folder") << QStringList{"--simulate", "--out", "DIR"} << "DIR is a folder";
+    // A quote never closed would swallow the rest of the file.
+    QTest::newRow("stray quote") << QStringList{"--open", "DIR/quote.xls", "--out", "DIR/o.xls"}
+                                 << "line 3: the quote that opens a field here is never closed";
+    QTest::newRow("packet in UTF-16") << QStringList{"--open", "DIR/u16.xls", "--out", "DIR/o.xml"}
+                                      << "an XML table file, not a tab-separated one";
 }
 
 void TestMx840Log::tableFileFailures()
@@ -349,11 +367,24 @@ void TestMx840Log::tableFileFailures()
     QFile ticks(dir.filePath("ticks.txt"));
     QVERIFY(ticks.open(QIODevice::WriteOnly) && ticks.write("tick\n") > 0);
     ticks.close();
+    QByteArray strayQuote = "No\tTime\tValue\tUnit\r\n1\t10:00:00\t1.0\tRPM\r\n2\t10:00:01\t\"12.5\tRPM\r\n";
+    for (int i = 3; i < 1000; ++i)
+        strayQuote += QByteArray::number(i) + "\t10:00:02\t1.0\tRPM\r\n";
+    QFile quote(dir.filePath("quote.xls"));
+    QVERIFY(quote.open(QIODevice::WriteOnly) && quote.write(strayQuote) > 0);
+    quote.close();
+    const QString packet = QStringLiteral("<?xml version=\"1.0\"?><DATAPACKET/>");
+    QFile u16(dir.filePath("u16.xls"));
+    QVERIFY(u16.open(QIODevice::WriteOnly) &&
+            u16.write("\xFF\xFE" + QByteArray(reinterpret_cast<const char *>(packet.utf16()), packet.size() * 2)) > 0);
+    u16.close();
     for (QString &argument : arguments)
         argument = argument.replace(QStringLiteral("FILE"), garbage).replace(QStringLiteral("DIR"), dir.path());
+    message.replace(QStringLiteral("DIR"), dir.path());
     const Run run = runLog(arguments);
     QCOMPARE(run.exitCode, 3);
     QVERIFY2(QString::fromLocal8Bit(run.err).contains(message), run.err.constData());
+    QCOMPARE(run.out, QByteArray()); // refused before any row
     QVERIFY(!QFile::exists(dir.filePath("o.xls")) && !QFile::exists(dir.filePath("o.xml")));
 }
 
@@ -606,6 +637,11 @@ void TestMx840Log::reportFailures_data()
                                        << "cannot read the picture DIR/cut.png";
     QTest::newRow("export nowhere") << QStringList{"--report", "data", "--export", "DIR/no/such/r.pdf"}
                                     << "cannot export the report to DIR/no/such/r.pdf";
+    QTest::newRow("export into a folder") << QStringList{"--report", "data", "--export", "DIR/folder.pdf"}
+                                          << "DIR/folder.pdf is a folder";
+    QTest::newRow("picture a link loop") << QStringList{"--report", "graph", "--picture", "DIR/loop.png",
+                                                        "--export", "DIR/r.pdf"}
+                                         << qt_error_string(ELOOP);
 }
 
 // Refused before the run when the picture is wrong; the report file is never
@@ -622,13 +658,145 @@ void TestMx840Log::reportFailures()
     QFile cut(dir.filePath("cut.png"));
     QVERIFY(cut.open(QIODevice::WriteOnly) && cut.write(contents(dir.filePath("whole.png")).left(40)) == 40);
     cut.close();
+    QVERIFY(QDir(dir.path()).mkdir("folder.pdf"));
+    QVERIFY(QFile::link(dir.filePath("loop.png"), dir.filePath("loop.png")));
     for (QString &argument : arguments)
         argument = argument.replace(QStringLiteral("FILE"), replay).replace(QStringLiteral("DIR"), dir.path());
     message = message.replace(QStringLiteral("FILE"), replay).replace(QStringLiteral("DIR"), dir.path());
     const Run run = runLog(QStringList{"--replay", replay} + arguments);
     QCOMPARE(run.exitCode, 3);
     QVERIFY2(QString::fromLocal8Bit(run.err).contains(message), run.err.constData());
+    QCOMPARE(run.out, QByteArray()); // refused before the run
     QVERIFY(!QFile::exists(dir.filePath("r.pdf")));
+}
+
+// A replay from a pipe that stays open can only end by a signal: it ends
+// cleanly, every row printed and saved; while the input keeps it waiting,
+// the rows it recorded are already on disk.
+void TestMx840Log::replayOfAnOpenStreamEndsOnSignals()
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("f");
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    const QString out = dir.filePath("pr.xls");
+    for (const auto signal : {SIGINT, SIGTERM}) {
+        QFile::remove(out);
+        QProcess process;
+        process.start(qEnvironmentVariable("MX840_LOG"), {"--replay", fifo, "--out", out});
+        QVERIFY(process.waitForStarted());
+        const int writer = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_CLOEXEC);
+        QVERIFY(writer >= 0);
+        const QByteArray reports = kFrameReports + kPointFrameReports;
+        QCOMPARE(::write(writer, reports.constData(), size_t(reports.size())), ssize_t(reports.size()));
+        // The first frame is shown when the second begins; the second when the input ends.
+        QTRY_COMPARE_WITH_TIMEOUT(process.bytesAvailable() > 0 ? process.peek(4096).count('\n') : 0, 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(wholeLines(contents(out + ".partial")).size(), 2, 10000);
+        ::kill(pid_t(process.processId()), signal);
+        QVERIFY(process.waitForFinished(10000));
+        ::close(writer);
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(process.readAllStandardOutput().count('\n'), 2);
+        QCOMPARE(wholeLines(contents(out)).size(), 3);
+        QVERIFY(!QFile::exists(out + ".partial"));
+    }
+}
+
+// Every path that replaces a file keeps its mode, and as root its owner and group.
+void TestMx840Log::replacedFilesKeepTheirModeAndOwner()
+{
+    QTemporaryDir dir;
+    const QString replay = writeFile(dir, kFrameReports);
+    const QStringList names{"live.xls", "replay.xls", "replay.xml", "r.csv", "r.pdf", "open.xls"};
+    for (const QString &name : names) {
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("old\r\n") > 0);
+        file.close();
+        QVERIFY(::chmod(QFile::encodeName(file.fileName()).constData(), 0640) == 0);
+        if (::geteuid() == 0)
+            QVERIFY(::chown(QFile::encodeName(file.fileName()).constData(), 65534, 65534) == 0);
+    }
+    LiveRun live({"--out", dir.filePath("live.xls")});
+    QTRY_VERIFY_WITH_TIMEOUT(live.process.bytesAvailable() > 0, 10000);
+    QCOMPARE(live.endWith(SIGINT), 0);
+    QCOMPARE(runLog({"--replay", replay, "--out", dir.filePath("replay.xls")}).exitCode, 0);
+    QCOMPARE(runLog({"--replay", replay, "--out", dir.filePath("replay.xml")}).exitCode, 0);
+    QCOMPARE(runLog({"--replay", replay, "--report", "data", "--export", dir.filePath("r.csv")}).exitCode, 0);
+    QCOMPARE(runLog({"--replay", replay, "--report", "data", "--export", dir.filePath("r.pdf")}).exitCode, 0);
+    QCOMPARE(runLog({"--open", dir.filePath("replay.xml"), "--out", dir.filePath("open.xls")}).exitCode, 0);
+    for (const QString &name : names) {
+        struct stat status = {};
+        QVERIFY(::stat(QFile::encodeName(dir.filePath(name)).constData(), &status) == 0);
+        QVERIFY2(contents(dir.filePath(name)) != "old\r\n", qPrintable(name));
+        QVERIFY2((status.st_mode & 07777) == 0640, qPrintable(name));
+        if (::geteuid() == 0)
+            QVERIFY2(status.st_uid == 65534 && status.st_gid == 65534, qPrintable(name));
+    }
+}
+
+// Where the file system makes no unnamed files, the new content is a named
+// file beside the target; a termination signal in the middle removes it.
+void TestMx840Log::interruptedExportLeavesNoTemporaryFile()
+{
+    QTemporaryDir dir;
+    QByteArray rows = "No\tTime\tValue\tUnit\r\n";
+    for (int i = 1; i <= 300000; ++i)
+        rows += QByteArray::number(i) + "\t10:00:00\t1000.0\tRPM\r\n";
+    const QString table = dir.filePath("big.xls");
+    QFile file(table);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(rows) == rows.size());
+    file.close();
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LD_PRELOAD", NO_TMPFILE_PRELOAD);
+    environment.insert("ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=0");
+    process.setProcessEnvironment(environment);
+    process.start(qEnvironmentVariable("MX840_LOG"),
+                  {"--open", table, "--report", "data", "--export", dir.filePath("r.pdf")});
+    QVERIFY(process.waitForStarted());
+    const auto temporaries = [&] { return QDir(dir.path()).entryList({"r.pdf.*"}, QDir::Files); };
+    QTRY_VERIFY_WITH_TIMEOUT(!temporaries().isEmpty() || process.state() == QProcess::NotRunning, 30000);
+    QVERIFY2(process.state() == QProcess::Running, "the export ended before it could be interrupted");
+    ::kill(pid_t(process.processId()), SIGTERM);
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::CrashExit); // ended by the signal
+    QCOMPARE(temporaries(), QStringList());
+    QVERIFY(!QFile::exists(dir.filePath("r.pdf")));
+}
+
+// A file name that is not valid in the system's encoding would come out of
+// Qt as another name: it is refused, and no other file is touched.
+void TestMx840Log::fileNamesReachTheFileSystemAsGiven()
+{
+    QTemporaryDir dir;
+    const QString replay = writeFile(dir, kFrameReports);
+    for (const QString &option : {QStringLiteral("--open"), QStringLiteral("--out")}) {
+        QProcess shell;
+        shell.setWorkingDirectory(dir.path());
+        shell.start("/bin/sh", {"-c", QStringLiteral("exec \"$0\" --replay \"$1\" %1 \"$(printf 'caf\\351.xls')\"").arg(option),
+                                qEnvironmentVariable("MX840_LOG"), replay});
+        QVERIFY(shell.waitForFinished(20000));
+        QCOMPARE(shell.exitCode(), 2);
+        const QByteArray err = shell.readAllStandardError();
+        QVERIFY2(err.contains("caf\\xe9.xls") && err.contains("not valid"), err.constData());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"replay.txt"});
+    }
+}
+
+// A second run on the same --out is told that the first is still going, not
+// that it left rows behind.
+void TestMx840Log::aRunningRunsPartialFileIsTold()
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath("k.xls");
+    LiveRun first({"--out", out});
+    QTRY_VERIFY_WITH_TIMEOUT(first.process.bytesAvailable() > 0, 10000);
+    const Run second = runLog({"--simulate", "--out", out});
+    QCOMPARE(second.exitCode, 3);
+    QVERIFY2(second.err.contains("is being written by another run that is still going"), second.err.constData());
+    QCOMPARE(first.endWith(SIGTERM), 0);
+    QVERIFY(wholeLines(contents(out)).size() >= 2);
+    QVERIFY(!QFile::exists(out + ".partial"));
 }
 
 QTEST_GUILESS_MAIN(TestMx840Log)

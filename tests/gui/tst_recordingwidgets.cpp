@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTableView>
@@ -18,7 +19,35 @@
 #include <QTimer>
 #include <QToolButton>
 
-namespace {} // namespace
+#include <cerrno>
+#include <csignal>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Runs `work` with writes limited to `bytes` per file, as on a nearly full disk.
+template <typename Work>
+void withFileSizeLimit(rlim_t bytes, Work &&work)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &small);
+    work();
+    setrlimit(RLIMIT_FSIZE, &saved);
+}
+
+} // namespace
 
 class TestRecordingWidgets : public QObject
 {
@@ -210,6 +239,16 @@ void TestRecordingWidgets::savesTheChartAsBmp()
     QCOMPARE(answers.shown.size(), 1);
     QVERIFY(answers.shown.first().startsWith(QStringLiteral("error: Cannot create file")));
 
+    // No room for the new picture: the old one stays whole, and the box says why.
+    answers.shown.clear();
+    answers.pictureFile = dir.filePath(QStringLiteral("chart.bmp"));
+    const QByteArray old = readAll(answers.pictureFile);
+    withFileSizeLimit(1000, [this] { frm().BtSaveClick(); });
+    QCOMPARE(answers.shown, QStringList{QStringLiteral("error: Cannot create file \"%1\". %2")
+                                            .arg(answers.pictureFile, qt_error_string(EFBIG))});
+    QCOMPARE(readAll(answers.pictureFile), old);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"chart.bmp"});
+
     answers.shown.clear();
     answers.pictureFile.clear(); // cancelled
     frm().BtSaveClick();
@@ -314,6 +353,18 @@ void TestRecordingWidgets::tableFileFailuresAndCancel()
     frm().Open->trigger();
     QCOMPARE(answers.shown, QStringList{"error: Failed to Load File!"});
 
+    // A FIFO with nobody at the other end would keep the window waiting: refused.
+    const QString fifo = dir.filePath(QStringLiteral("pipe.xls"));
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    answers.shown.clear();
+    answers.tableFile = fifo;
+    frm().Save_as->trigger();
+    frm().Open->trigger();
+    answers.pictureFile = fifo;
+    frm().BtSaveClick();
+    const QString refused = "error: \"" + fifo + "\" is not a regular file (a device, a FIFO or a socket); choose a file.";
+    QCOMPARE(answers.shown, (QStringList{refused, refused, refused}));
+
     // A cancelled open of a large file leaves the table as it was, and says nothing.
     QFile big(dir.filePath(QStringLiteral("big.xls")));
     QVERIFY(big.open(QIODevice::WriteOnly));
@@ -359,7 +410,28 @@ void TestRecordingWidgets::qtTableFileDialogs()
     QCOMPARE(filters, (QStringList{"Excel File(*.xls)", "XML (*.xml)", "Txt File(*.txt)"}));
     QCOMPARE(suffix, QString());
 
+    // Folders holding files whose names say nothing and whose reads wait (a
+    // FIFO; /proc/kmsg, for root): the dialog describes them without reading.
     QTemporaryDir dir;
+    QVERIFY(::mkfifo(QFile::encodeName(dir.filePath("fifo")).constData(), 0600) == 0);
+    QStringList types;
+    for (const QString &file : {dir.filePath("fifo"), QStringLiteral("/proc/kmsg")}) {
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->setNameFilter(QStringLiteral("All (*)"));
+            dialog->setFilter(dialog->filter() | QDir::System); // FIFOs are listed as system files
+            dialog->setDirectory(QFileInfo(file).absolutePath());
+            auto *model = dialog->findChild<QFileSystemModel *>();
+            QVERIFY(model);
+            QTRY_VERIFY(model->index(file).isValid() && !model->type(model->index(file)).isEmpty());
+            types << model->type(model->index(file));
+            dialog->reject();
+        });
+        QVERIFY(dialogs.openTableFile().isEmpty());
+    }
+    QCOMPARE(types.first(), QStringLiteral("Special file"));
+
     ReadingTable table;
     for (int i = 0; i < 300000; ++i)
         table.append({i, QStringLiteral("09:05:07"), QStringLiteral("1"), QStringLiteral("RPM")});

@@ -96,6 +96,7 @@ private slots:
     void interruptedExportLeavesNoTemporaryFile();
     void fileNamesReachTheFileSystemAsGiven();
     void aRunningRunsPartialFileIsTold();
+    void windowWithoutADisplaySaysSo();
 };
 
 void TestMx840Log::replayPrintsEveryShownFrame()
@@ -797,6 +798,28 @@ void TestMx840Log::aRunningRunsPartialFileIsTold()
     QCOMPARE(first.endWith(SIGTERM), 0);
     QVERIFY(wholeLines(contents(out)).size() >= 2);
     QVERIFY(!QFile::exists(out + ".partial"));
+}
+
+// The window needs a display: without one (none named, or one that does not
+// answer) it says so in one line and ends with status 1, not an abort.
+void TestMx840Log::windowWithoutADisplaySaysSo()
+{
+    for (const QString &display : {QString(), QStringLiteral(":93")}) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(name);
+        if (!display.isEmpty())
+            environment.insert("DISPLAY", display);
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(qEnvironmentVariable("MX840"), {});
+        QVERIFY(process.waitForFinished(20000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 1);
+        const QByteArray err = process.readAllStandardError();
+        QCOMPARE(err.count('\n'), 1);
+        QVERIFY2(err.startsWith("mx840: no display to show the window on"), err.constData());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestMx840Log)

@@ -12,3 +12,17 @@ inline QByteArray CsvField(const QString &text)
         return bytes;
     return '"' + bytes.replace('"', "\"\"") + '"';
 }
+
+// A CSV field for a spreadsheet: a text that a spreadsheet would take for a
+// formula (one starting with =, +, -, @, a tab or a carriage return, unless
+// it reads as a number, with a decimal point or comma) gets a leading
+// apostrophe, so that opening the file never runs it.
+inline QByteArray CsvSpreadsheetField(const QString &text)
+{
+    static const QString FormulaStarts = QStringLiteral("=+-@\t\r");
+    if (text.isEmpty() || !FormulaStarts.contains(text.front()))
+        return CsvField(text);
+    bool number = false;
+    QString(text).replace(u',', u'.').toDouble(&number);
+    return CsvField(number ? text : u'\'' + text);
+}

@@ -239,7 +239,7 @@ QByteArray ReportContent::textPage(qint64 number) const
 
 QByteArray ReportContent::csvPage(qint64 number) const
 {
-    EncodedTexts *encoded = encodedTexts(csvTexts, CsvField);
+    EncodedTexts *encoded = encodedTexts(csvTexts, CsvSpreadsheetField);
     std::string scratch, out;
     out.reserve(size_t(pagination.rowsPerPage() + 4) * 32);
     for (const ReportPagination::PlacedBand &placed : pagination.page(number)) {

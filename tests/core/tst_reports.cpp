@@ -36,6 +36,7 @@ private slots:
     void layoutsCarryThePartsItems();
     void textPagesPutItemsAtTheirColumns();
     void csvPagesReadBackIntoTheRows();
+    void csvCellsNeverRunAsFormulas();
     void htmlPagesEscapeTextsAndPlaceItems();
     void pagesFollowTheTableWhenItIsRefilled();
 };
@@ -247,6 +248,31 @@ void TestReports::csvPagesReadBackIntoTheRows()
     // The graph report's picture is no text: its bands have none to give.
     const ReportContent graph(ReportLayouts::QuickRep3(), nullptr, QStringLiteral("d"), 1);
     QCOMPARE(parseCsv(graph.csvPage(1)).size(), 1);
+}
+
+// A cell a spreadsheet would run as a formula gets an apostrophe in front;
+// numbers, signed or with a decimal comma, stay as they are.
+void TestReports::csvCellsNeverRunAsFormulas()
+{
+    const QList<std::pair<QString, QString>> cells{
+        {"=cmd|\"/C calc\"!A0", "'=cmd|\"/C calc\"!A0"},
+        {"+SUM(1+1)", "'+SUM(1+1)"},
+        {"@SUM(A1)", "'@SUM(A1)"},
+        {"-", "'-"},
+        {"\tx", "'\tx"},
+        {"-12.5", "-12.5"},
+        {"+5", "+5"},
+        {"-7,25", "-7,25"},
+        {"1000.0", "1000.0"},
+        {"OL", "OL"},
+    };
+    ReadingTable table;
+    for (const auto &[value, cell] : cells)
+        table.append({1, QStringLiteral("09:00:00"), value, QStringLiteral("RPM")});
+    const ReportContent report(ReportLayouts::QuickRep1(), &table, QStringLiteral("10.12.26"), 1);
+    const QList<QStringList> records = parseCsv(report.csvPage(1));
+    for (qsizetype i = 0; i < cells.size(); ++i)
+        QCOMPARE(records[2 + i][2], cells[i].second);
 }
 
 void TestReports::htmlPagesEscapeTextsAndPlaceItems()

@@ -297,11 +297,42 @@ int convert(const LogOptions &options)
     return finishRun(session, options, outputs, output, 0);
 }
 
-// The link's boxes, as lines on standard error.
+// The link's boxes, as lines on standard error; none once the run is ending.
 struct ConsoleMessages : LinkMessages
 {
-    void information(const QString &text) override { say(text); }
+    bool ending = false;
+    void information(const QString &text) override
+    {
+        if (!ending)
+            say(text);
+    }
     void message(const QString &text) override { information(text); }
+};
+
+// Says when the connected meter falls silent, as the window's blinking
+// digits do after 30 seconds, and when its data comes back.
+class SilenceWatch
+{
+public:
+    explicit SilenceWatch(const MeterSession &meter) : session(meter) {}
+    void tick()
+    {
+        if (session.display.FlashTimeEnabled && !told) {
+            told = true;
+            say(QStringLiteral("no data from the meter for 30 seconds; is it on, and set to send?"));
+        }
+    }
+    void dataArrived()
+    {
+        if (told && !session.display.FlashTimeEnabled) {
+            told = false;
+            say(QStringLiteral("data from the meter again"));
+        }
+    }
+
+private:
+    const MeterSession &session;
+    bool told = false;
 };
 
 // The report handler of a live run: every line is flushed at once and every
@@ -314,11 +345,14 @@ struct FramePrinter
     RowPrinter &rows;
     const LogOptions &options;
     TableOut *out; // or null
+    LinkControl *link = nullptr;
+    SilenceWatch *silence = nullptr;
     bool ending = false;
     void Read618(THidDevice *, quint8 ReportID, const quint8 *Data, quint16 Size)
     {
         if (ending)
             return; // reports still queued while the event loop ends
+        link->dataArrived();
         const qsizetype row = feedReport(session, output, rows, options.trace, true, ReportID, Data, Size);
         if (row >= 0 && out)
             out->add(session.cds1, row);
@@ -326,6 +360,7 @@ struct FramePrinter
             end(tableOutFailure(options, *out));
         else if (output.failed())
             end(kExitOutput);
+        silence->dataArrived();
     }
     void end(int status)
     {
@@ -342,6 +377,28 @@ void followCable(LinkControl &link)
         if (link.resumeReading())
             say(QStringLiteral("the interface cable is back; recording goes on"));
     };
+}
+
+// Why no cable could be connected: none listed under the cable's name (saying
+// what was found under a name like it), or the one selected could not be opened.
+QString noCableMessage(const LinkControl &link)
+{
+    if (link.DevListSelected < 0) {
+        QStringList alike;
+        for (const DevListEntry &entry : link.DevListBox) {
+            if (entry.text.startsWith(LinkControl::CableName))
+                alike << QStringLiteral("\"%1\" at %2").arg(entry.text, LinkControl::NodeOf(entry.device.get()));
+        }
+        QString message = QStringLiteral("no interface cable \"%1\" found").arg(LinkControl::CableName);
+        if (!alike.isEmpty())
+            message += QStringLiteral("; found %1, listed under another name (its serial number is part of it)")
+                           .arg(alike.join(QStringLiteral(", ")));
+        return message;
+    }
+    const THidDevice *cable = link.DevListBox[link.DevListSelected].device.get();
+    const int why = cable ? cable->ReadWriteOpenError : 0;
+    return QStringLiteral("the interface cable at %1 could not be opened: %2")
+        .arg(LinkControl::NodeOf(cable), why ? qt_error_string(why) : QStringLiteral("it is held by another program"));
 }
 
 // Connects to the cable (real or simulated) the way the window does and
@@ -366,16 +423,19 @@ int live(const LogOptions &options)
     ConsoleMessages messages;
     LineOutput output;
     RowPrinter rows(session, output, options.format);
+    SilenceWatch silence(session);
     FramePrinter printer{session, output, rows, options, outputs.table.get()};
     LinkControl link(session.state, session.display, session.indicator, HidCtl, messages,
                      THidDataEvent(&printer, &FramePrinter::Read618), THidDataEvent());
+    printer.link = &link;
+    printer.silence = &silence;
+    link.onTrouble = [](const QString &trouble) { say(trouble); };
     link.wireEvents();
     link.Panel2Click();
-    if (!link.USBConDown) {
-        if (link.DevListSelected < 0)
-            return fail(QStringLiteral("no interface cable \"%1\" found").arg(LinkControl::CableName), kExitNoLink);
-        return fail(QStringLiteral("the interface cable could not be opened"), kExitNoLink);
-    }
+    if (!link.USBConDown)
+        return fail(noCableMessage(link), kExitNoLink);
+    say(QStringLiteral("reading the interface cable at %1")
+            .arg(LinkControl::NodeOf(link.DevListBox[link.DevListSelected].device.get())));
     followCable(link);
     if (!options.trace)
         rows.start(true);
@@ -388,8 +448,9 @@ int live(const LogOptions &options)
     QObject context;
     OnTerminationSignals(&context, [] { QCoreApplication::exit(0); });
     QTimer ConTimer;
-    QObject::connect(&ConTimer, &QTimer::timeout, &context, [&link] {
+    QObject::connect(&ConTimer, &QTimer::timeout, &context, [&link, &silence] {
         link.ConTimerTimer();
+        silence.tick();
         if (!link.USBConDown)
             QCoreApplication::exit(kExitNoLink); // the watchdog gave up
     });
@@ -398,7 +459,10 @@ int live(const LogOptions &options)
     QObject::connect(&SampInterTime, &QTimer::timeout, &context,
                      [&session] { session.recordPolicy.SampInterTimeTimer(); });
     SampInterTime.start(StartUp::SampInterTimeMilliseconds);
-    const int status = QCoreApplication::exec();
+    int status = QCoreApplication::exec();
+    messages.ending = true;
+    if (status == 0 && link.troubled())
+        status = fail(QStringLiteral("the run ended while the interface cable was failing"), kExitNoLink);
     if (link.USBConDown)
         link.Panel2Click(); // disconnect: the read thread stops
     return finishRun(session, options, outputs, output, status);

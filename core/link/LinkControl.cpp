@@ -110,6 +110,20 @@ void LinkControl::ReadBtnClick()
     device->setOnData(ReadBtnDown ? ReadProbe : THidDataEvent());
 }
 
+QString LinkControl::NodeOf(const THidDevice *device)
+{
+    return device ? QString::fromLocal8Bit(device->PnPInfo().DevicePath) : QStringLiteral("the interface cable");
+}
+
+void LinkControl::tellTrouble(const QString &what)
+{
+    if (what == trouble)
+        return;
+    trouble = what;
+    if (onTrouble)
+        onTrouble(what);
+}
+
 void LinkControl::SetFeatureClick()
 {
     if (!takeSelectedDevice()) {
@@ -117,8 +131,13 @@ void LinkControl::SetFeatureClick()
         USBConDown = false;
         return;
     }
-    if (const std::shared_ptr<THidDevice> device = CurrentDevice.lock())
-        device->SendFeature(FeatureReport.data(), int(FeatureReport.size())); // the result is not looked at
+    // The window goes on whatever the result; it is told to whoever follows troubles.
+    if (const std::shared_ptr<THidDevice> device = CurrentDevice.lock()) {
+        errno = 0;
+        if (!device->SendFeature(FeatureReport.data(), int(FeatureReport.size())) && USBConDown)
+            tellTrouble(QStringLiteral("%1: the cable's settings could not be written: %2")
+                            .arg(NodeOf(device.get()), qt_error_string(errno ? errno : EIO)));
+    }
     QString line;
     for (quint8 byte : FeatureReport)
         line += hex(byte, 2) + u' ';
@@ -129,6 +148,7 @@ void LinkControl::USBConClick()
 {
     USBConDown = !USBConDown;
     cableLost = false;
+    trouble.clear();
     ReadBtnClick();
     SetFeatureClick();
     state.ReportCount = 0;
@@ -144,6 +164,9 @@ void LinkControl::USBConClick()
         return;
     }
     device->setOnData(USBConDown ? Read618 : THidDataEvent());
+    if (USBConDown && device->Capabilities().InputReportByteLength == 0)
+        tellTrouble(QStringLiteral("%1: its report descriptor declares no input report; no reading can arrive")
+                        .arg(NodeOf(device.get())));
 }
 
 void LinkControl::Panel2Click()
@@ -316,7 +339,8 @@ void LinkControl::HidCtlRemoval(THidDevice *HidDev)
     log(QStringLiteral("Removal of ") + DeviceDisplayName(HidDev));
 }
 
-void LinkControl::HidCtlDeviceDataError(THidDevice *, quint32 Error)
+void LinkControl::HidCtlDeviceDataError(THidDevice *HidDev, quint32 Error)
 {
     log(QStringLiteral("READ ERROR: %1 (%2)").arg(qt_error_string(int(Error)), hex(Error, 1)));
+    tellTrouble(QStringLiteral("%1: reading failed: %2").arg(NodeOf(HidDev), qt_error_string(int(Error))));
 }

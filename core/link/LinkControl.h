@@ -83,6 +83,17 @@ public:
     std::function<void()> onCableLost;
     std::function<void()> onCableBack;
 
+    // Told what goes wrong with the cable while connected, in a line naming
+    // its node and the system's reason: the cable's settings not written, a
+    // read failing, a report descriptor with no input report. Each trouble is
+    // told once until the cable delivers again (dataArrived()).
+    std::function<void(const QString &)> onTrouble;
+    void dataArrived() { trouble.clear(); }
+    // Whether a trouble was told and the cable has delivered nothing since.
+    bool troubled() const { return !trouble.isEmpty(); }
+    // The node of a device, as troubles name it.
+    static QString NodeOf(const THidDevice *device);
+
     // The hidden controls
     bool USBConDown = false;  // the connected flag
     bool ReadBtnDown = false; // never stays down
@@ -112,6 +123,7 @@ private:
     std::shared_ptr<THidDevice> cableBeingRead() const;
     void selectCable();
     void reportCable(bool cableGone);
+    void tellTrouble(const QString &what);
 
     ModuleState &state;
     MeterDisplay &display;
@@ -123,4 +135,5 @@ private:
     // During a device change: the cable whose reading goes on through it.
     std::shared_ptr<THidDevice> keptReader;
     bool cableLost = false;
+    QString trouble; // the last trouble told
 };

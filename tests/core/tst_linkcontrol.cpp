@@ -98,6 +98,7 @@ private slots:
     void otherDevicesComingAndGoingKeepTheReading();
     void cableLostAndBackAreReported();
     void logLines();
+    void troublesAreToldOnceUntilDataComes();
 };
 
 void TestLinkControl::deviceDisplayName_data()
@@ -396,6 +397,47 @@ void TestLinkControl::logLines()
     QCOMPARE(link.HistoryListBox.last(), QStringLiteral("READ ERROR: %1 (5)").arg(qt_error_string(EIO)));
     link.HidCtlDeviceDataError(nullptr, 0x1F);
     QVERIFY(link.HistoryListBox.last().endsWith(QStringLiteral(" (1F)")));
+}
+
+// What goes wrong with a connected cable is told, with its node, once until
+// the cable delivers again; the window's boxes stay as they were.
+void TestLinkControl::troublesAreToldOnceUntilDataComes()
+{
+    QStringList told;
+    {
+        // A cable whose descriptor declares no input report can never deliver.
+        SimulatedHidPlatform::Interface mute = SimulatedHidPlatform::cable(kCable);
+        mute.caps.InputReportByteLength = 0;
+        Fixture f({mute});
+        LinkControl &link = f.load();
+        link.onTrouble = [&](const QString &trouble) { told << trouble; };
+        link.Panel2Click();
+        QCOMPARE(told, QStringList{QString::fromLatin1(kCable) +
+                                   ": its report descriptor declares no input report; no reading can arrive"});
+        link.Panel2Click();
+    }
+    told.clear();
+    SimulatedHidPlatform::Interface failing = SimulatedHidPlatform::cable(kCable);
+    failing.featureFails = true;
+    Fixture f({failing});
+    LinkControl &link = f.load();
+    link.onTrouble = [&](const QString &trouble) { told << trouble; };
+    link.Panel2Click();
+    QCOMPARE(told.size(), 1);
+    QVERIFY2(told[0].startsWith(QString::fromLatin1(kCable) + ": the cable's settings could not be written: "),
+             qPrintable(told[0]));
+    QVERIFY(link.troubled());
+    QVERIFY(f.boxes.shown.isEmpty());
+
+    f.platform.failNextRead(kCable, EIO);
+    QTRY_COMPARE(told.size(), 2);
+    QCOMPARE(told[1], QString::fromLatin1(kCable) + ": reading failed: " + qt_error_string(EIO));
+    link.HidCtlDeviceDataError(link.DevListBox[1].device.get(), EIO); // the same again: not told twice
+    QCOMPARE(told.size(), 2);
+    link.dataArrived();
+    QVERIFY(!link.troubled());
+    link.HidCtlDeviceDataError(link.DevListBox[1].device.get(), EIO);
+    QCOMPARE(told.size(), 3);
 }
 
 QTEST_GUILESS_MAIN(TestLinkControl)

@@ -55,6 +55,8 @@ private slots:
     void stopsWithinASlice();
     void followsHotPlug();
     void logKeepsTheCableThroughOtherDevicesAndReplugs();
+    void logSaysWhatGoesWrongWithTheCable();
+    void logNamesACableListedUnderAnotherName();
 
 private:
     void sendFrame(const char *node);
@@ -253,6 +255,64 @@ void TestLinuxHid::logKeepsTheCableThroughOtherDevicesAndReplugs()
     messages += log.readAllStandardError();
     QVERIFY2(log.exitCode() == 0, messages.constData());
     QVERIFY(rows.startsWith("1\t") && rows.contains("\n3\t"));
+}
+
+// mx840-log says which cable it reads, a feature report the cable refuses,
+// and a meter that falls silent and comes back; a run that ends while the
+// cable is failing does not end with status 0.
+void TestLinuxHid::logSaysWhatGoesWrongWithTheCable()
+{
+    ioctls->featureError = EIO;
+    QProcess log;
+    log.start(qEnvironmentVariable("MX840_LOG"), {QStringLiteral("--cable")});
+    QVERIFY(log.waitForStarted());
+    QByteArray messages;
+    const auto said = [&](const QByteArray &text) {
+        messages += log.readAllStandardError();
+        return messages.contains(text);
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(said("reading the interface cable at /dev/hidraw0"), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(said("/dev/hidraw0: the cable's settings could not be written: " +
+                                  qt_error_string(EIO).toUtf8()),
+                             10000);
+    ::kill(pid_t(log.processId()), SIGINT);
+    QVERIFY(log.waitForFinished(10000));
+    messages += log.readAllStandardError();
+    QCOMPARE(log.exitCode(), 1);
+    QVERIFY2(messages.contains("the run ended while the interface cable was failing"), messages.constData());
+    QVERIFY2(!messages.contains("not securely connected"), messages.constData());
+
+    // Silent for 30 seconds, then data again: both said.
+    ioctls->featureError = 0;
+    messages.clear();
+    log.start(qEnvironmentVariable("MX840_LOG"), {QStringLiteral("--cable")});
+    QVERIFY(log.waitForStarted());
+    QTRY_COMPARE_WITH_TIMEOUT(ioctls->features().size(), 1, 10000);
+    sendFrame("/dev/hidraw0");
+    QTRY_VERIFY_WITH_TIMEOUT(said("no data from the meter for 30 seconds"), 40000);
+    sendFrame("/dev/hidraw0");
+    QTRY_VERIFY_WITH_TIMEOUT(said("data from the meter again"), 10000);
+    ::kill(pid_t(log.processId()), SIGTERM);
+    QVERIFY(log.waitForFinished(10000));
+    QCOMPARE(log.exitCode(), 0);
+}
+
+// A cable whose USB device gives a serial number is listed as
+// "USB to Serial (Serial=...)", which the selection rule does not take: the
+// message says what was found.
+void TestLinuxHid::logNamesACableListedUnderAnotherName()
+{
+    umockdev_testbed_uevent(testbed, "/sys/devices/usb1/0003:1234:5678.0007/hidraw/hidraw0", "remove");
+    umockdev_testbed_remove_device(testbed, "/sys/devices/usb1/0003:1234:5678.0007/hidraw/hidraw0");
+    addInterface("usb2", "0003:1234:5678.0008", "hidraw1", "USB to Serial", "A1");
+    QProcess log;
+    log.start(qEnvironmentVariable("MX840_LOG"), {QStringLiteral("--cable")});
+    QVERIFY(log.waitForFinished(20000));
+    QCOMPARE(log.exitCode(), 1);
+    const QByteArray err = log.readAllStandardError();
+    QVERIFY2(err.contains("no interface cable \"USB to Serial\" found; found \"USB to Serial (Serial=A1)\" at "
+                          "/dev/hidraw1"),
+             err.constData());
 }
 
 QTEST_GUILESS_MAIN(TestLinuxHid)

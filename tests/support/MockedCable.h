@@ -66,6 +66,9 @@ public:
         return received;
     }
 
+    // Feature reports fail with this error from now on (0: they are taken).
+    std::atomic<int> featureError{0};
+
 private:
     static gboolean onIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client, gpointer self)
     {
@@ -78,6 +81,10 @@ private:
         if (!data)
             return FALSE;
         auto *server = static_cast<IoctlServer *>(self);
+        if (const int error = server->featureError.load()) {
+            umockdev_ioctl_client_complete(client, -1, error);
+            return TRUE;
+        }
         {
             std::lock_guard lock(server->mutex);
             server->received << QByteArray(reinterpret_cast<const char *>(data->data), qsizetype(data->data_len));

@@ -399,6 +399,34 @@ QList<QByteArray> wholeLines(const QByteArray &bytes)
     return lines;
 }
 
+// A black-and-white PNG of side × side pixels: a small file whose picture
+// would take more memory than a picture may.
+QByteArray hugePng(quint32 side)
+{
+    const auto crc32 = [](const QByteArray &bytes) {
+        quint32 crc = 0xFFFFFFFF;
+        for (const char c : bytes) {
+            crc ^= quint8(c);
+            for (int k = 0; k < 8; ++k)
+                crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
+        }
+        return ~crc;
+    };
+    const auto bigEndian = [](quint32 value) {
+        QByteArray bytes(4, '\0');
+        for (int i = 0; i < 4; ++i)
+            bytes[i] = char(value >> (24 - 8 * i));
+        return bytes;
+    };
+    const auto chunk = [&](const QByteArray &type, const QByteArray &data) {
+        return bigEndian(quint32(data.size())) + type + data + bigEndian(crc32(type + data));
+    };
+    const QByteArray header = bigEndian(side) + bigEndian(side) + QByteArray("\x01\0\0\0\0", 5);
+    const QByteArray rows(qsizetype(side / 8 + 1) * side, '\0'); // a filter byte and the row's bits
+    return "\x89PNG\r\n\x1a\n" + chunk("IHDR", header) + chunk("IDAT", qCompress(rows, 9).mid(4)) +
+           chunk("IEND", {});
+}
+
 // A live run started on the simulated meter, with stdout read by the test.
 struct LiveRun
 {
@@ -643,6 +671,9 @@ void TestMx840Log::reportFailures_data()
     QTest::newRow("picture a link loop") << QStringList{"--report", "graph", "--picture", "DIR/loop.png",
                                                         "--export", "DIR/r.pdf"}
                                          << qt_error_string(ELOOP);
+    QTest::newRow("picture too large") << QStringList{"--report", "graph", "--picture", "DIR/huge.png",
+                                                      "--export", "DIR/r.pdf"}
+                                       << "20000 × 20000 pixels, more than the";
 }
 
 // Refused before the run when the picture is wrong; the report file is never
@@ -661,6 +692,9 @@ void TestMx840Log::reportFailures()
     cut.close();
     QVERIFY(QDir(dir.path()).mkdir("folder.pdf"));
     QVERIFY(QFile::link(dir.filePath("loop.png"), dir.filePath("loop.png")));
+    QFile huge(dir.filePath("huge.png"));
+    QVERIFY(huge.open(QIODevice::WriteOnly) && huge.write(hugePng(20000)) > 0);
+    huge.close();
     for (QString &argument : arguments)
         argument = argument.replace(QStringLiteral("FILE"), replay).replace(QStringLiteral("DIR"), dir.path());
     message = message.replace(QStringLiteral("FILE"), replay).replace(QStringLiteral("DIR"), dir.path());

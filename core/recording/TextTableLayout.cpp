@@ -2,26 +2,19 @@
 
 #include <algorithm>
 
-// A text field of the tab-separated layout: without leading and trailing
-// blanks and control characters, and "NULL" when nothing is left. A field that
-// would not read back as one field (a blank, tab or line end inside, or a
-// leading quote) is quoted, with its quotes doubled; the meter's texts never are.
+// A text field of the tab-separated layout: "NULL" when empty. A text that
+// would not read back as itself (a blank or control character anywhere, a
+// leading quote, or the text NULL) is quoted whole, with its quotes doubled;
+// the meter's texts never are.
 QByteArray textFieldBytes(const QString &text)
 {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin].unicode() <= 32)
-        ++begin;
-    while (end > begin && text[end - 1].unicode() <= 32)
-        --end;
-    if (begin == end)
+    if (text.isEmpty())
         return QByteArrayLiteral("NULL");
-    const QStringView field = QStringView(text).sliced(begin, end - begin);
-    const bool quoted = field.front() == u'"' || field == u"NULL" ||
-                        std::any_of(field.begin(), field.end(), [](QChar c) { return c.unicode() <= 32; });
+    const bool quoted = text.front() == u'"' || text == u"NULL" ||
+                        std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 32; });
     if (!quoted)
-        return field.toUtf8();
-    return '"' + field.toUtf8().replace('"', "\"\"") + '"';
+        return text.toUtf8();
+    return '"' + text.toUtf8().replace('"', "\"\"") + '"';
 }
 
 QByteArray TableHeaderLine(const QStringList &titles)

@@ -13,8 +13,8 @@
 #include <string>
 #include <string_view>
 
-// A text field as it is written: trimmed, "NULL" when empty, quoted when it
-// would not read back as one field (the text "NULL" itself among them).
+// A text field as it is written: "NULL" when empty, quoted when it would not
+// read back as itself (the text "NULL" among them).
 QByteArray textFieldBytes(const QString &text);
 
 // A row of the tab-separated layout; `textBytes` gives a text's field. An

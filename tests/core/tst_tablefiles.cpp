@@ -129,7 +129,7 @@ void TestTableFiles::layoutByExtension()
 }
 
 // Header in the grid's order, rows always No Time Value Unit, "NULL" for an
-// empty text or No, texts stripped, CR LF everywhere.
+// empty text or No, CR LF everywhere.
 void TestTableFiles::textLayoutBytes()
 {
     const ReadingTable table = tableOf({"1|09:05:07|12.5|RPM", "2| \t09:05:08\x01 |~|", "~|09:05:09|7|Hz"});
@@ -137,9 +137,9 @@ void TestTableFiles::textLayoutBytes()
     QCOMPARE(TableSave(table, {"No", "Value", "Time", "Unit"}, path).run(), TableFileJob::Status::Done);
     QCOMPARE(readAll(path), QByteArray("No\tValue\tTime\tUnit\r\n"
                                        "1\t09:05:07\t12.5\tRPM\r\n"
-                                       "2\t09:05:08\tNULL\tNULL\r\n"
+                                       "2\t\" \t09:05:08\x01 \"\tNULL\tNULL\r\n"
                                        "NULL\t09:05:09\t7\tHz\r\n"));
-    QCOMPARE(TableRowLine(table, 1), QByteArray("2\t09:05:08\tNULL\tNULL\r\n"));
+    QCOMPARE(TableRowLine(table, 1), QByteArray("2\t\" \t09:05:08\x01 \"\tNULL\tNULL\r\n"));
     // A value that would not read back as one field is quoted (the meter's never are),
     // and so is the text NULL, which stands for an empty field unquoted.
     QCOMPARE(TableRowLine(tableOf({"3|a b|x\ty\r\nz|\"q\""}), 0),
@@ -186,6 +186,7 @@ void TestTableFiles::roundTrips_data()
         << "r.xml" << QStringList{"~|~|~|~", "5|a b|\"q\"|\\&<>", "7|\xC3\xA9t\xC3\xA9|x\ty|twenty-one-chars-long"};
     // What an XML table may hold survives the text layout too: no No, empty texts, the text NULL.
     QTest::newRow("text with nulls") << "r.xls" << QStringList{"~|~|~|~", "~|09:05:07|~|NULL", "8|\"NULL\"|x|y"};
+    QTest::newRow("text with blanks around") << "r.xls" << QStringList{"9| a |\t|\x01b\r"};
 }
 
 // Record, save, open: the same rows; and saving what was opened gives the same bytes.

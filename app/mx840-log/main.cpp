@@ -224,6 +224,32 @@ qsizetype feedReport(MeterSession &session, LineOutput &output, RowPrinter &rows
 // whenever the input makes the run wait.
 constexpr qsizetype kReplayFlushBytes = 1 << 20;
 
+// Runs every step of the replay through the report path, printing a line for
+// each frame it shows and adding its rows to `out`. False when a row could
+// not be written.
+bool feedSteps(ReplayReader &steps, MeterSession &session, LineOutput &output, RowPrinter &rows,
+               const LogOptions &options, TableOut *out, const bool &rowsSafe)
+{
+    while (!output.failed() && rowsSafe) {
+        const std::optional<ReplayStep> step = steps.next();
+        if (!step)
+            break;
+        if (step->kind == ReplayStep::Kind::Tick) {
+            session.recordPolicy.SampInterTimeTimer();
+            continue;
+        }
+        const auto *data = reinterpret_cast<const quint8 *>(step->data.constData());
+        const qsizetype row =
+            feedReport(session, output, rows, options.trace, false, step->reportId, data, quint16(step->data.size()));
+        if (row >= 0 && out) {
+            out->add(session.cds1, row);
+            if (out->pendingBytes() >= kReplayFlushBytes && !out->flush())
+                return false;
+        }
+    }
+    return rowsSafe;
+}
+
 // Feeds every report of the replay file (or stream) through the report path
 // and prints a line for each frame it shows. A termination signal ends the
 // input as its end would: a pipe that stays open can only end that way.
@@ -255,24 +281,7 @@ int replay(const LogOptions &options)
         rowsSafe = !out || out->flush();
     };
     ReplayReader steps(file);
-    while (!output.failed() && rowsSafe) {
-        const std::optional<ReplayStep> step = steps.next();
-        if (!step)
-            break;
-        if (step->kind == ReplayStep::Kind::Tick) {
-            session.recordPolicy.SampInterTimeTimer();
-            continue;
-        }
-        const auto *data = reinterpret_cast<const quint8 *>(step->data.constData());
-        const qsizetype row =
-            feedReport(session, output, rows, options.trace, false, step->reportId, data, quint16(step->data.size()));
-        if (row >= 0 && out) {
-            out->add(session.cds1, row);
-            if (out->pendingBytes() >= kReplayFlushBytes)
-                rowsSafe = out->flush();
-        }
-    }
-    if (!rowsSafe)
+    if (!feedSteps(steps, session, output, rows, options, out, rowsSafe))
         return finishRun(session, options, outputs, output, tableOutFailure(options, *out));
     // Bad input leaves the --out file as it was.
     if (out && (!steps.error().isEmpty() || file.failed()))

@@ -43,7 +43,6 @@ public:
 
     // What went wrong, with the system's message.
     const QString &errorString() const { return error; }
-    const QString &partialName() const { return partial; }
 
 private:
     bool writeWhole(const QByteArray &bytes);

@@ -215,16 +215,6 @@ void THidDevice::CloseControl()
     }
 }
 
-bool THidDevice::OpenRead()
-{
-    if (!CanAccess())
-        return false;
-    std::lock_guard lock(readHandleMutex);
-    if (!ReadHandle)
-        ReadHandle = platform.open(pnp->DevicePath, HidAccess::ReadOverlapped);
-    return bool(ReadHandle);
-}
-
 // The read thread holds its own reference to the handle; shutting it down wakes
 // the thread, and the file is released when the thread lets go of it.
 void THidDevice::CloseRead()

@@ -97,7 +97,6 @@ public:
     bool CanAccess() const;
     bool OpenControl();
     void CloseControl();
-    bool OpenRead();
     void CloseRead();
     void MarkUnplugged();
 
@@ -171,7 +170,6 @@ public:
     // The device at `index`, now checked out; nullptr when out of range or held.
     THidDevice *CheckOutAt(int index);
 
-    int DevThreadSleepTime() const { return devThreadSleepTime; }
     void setDevThreadSleepTime(int milliseconds);
     QString Version() const { return QString::fromLatin1(VersionText); }
     void setVersion(const QString &) {}
@@ -179,11 +177,9 @@ public:
     THidPlugEvent OnArrival;
     THidPlugEvent OnRemoval;
     THidEnumerateEvent OnEnumerate;
-    const TNotifyEvent &OnDeviceChange() const { return onDeviceChange; }
     void setOnDeviceChange(const TNotifyEvent &callback);
     const THidDataEvent &OnDeviceData() const { return onDeviceData; }
     void setOnDeviceData(const THidDataEvent &callback);
-    const THidDataErrorEvent &OnDeviceDataError() const { return onDeviceDataError; }
     void setOnDeviceDataError(const THidDataErrorEvent &callback);
     const THidPlugEvent &OnDeviceUnplug() const { return onDeviceUnplug; }
     void setOnDeviceUnplug(const THidPlugEvent &callback);

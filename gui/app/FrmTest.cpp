@@ -81,7 +81,6 @@ void TFrmTest::FormCreate()
     setWindowTitle(QStringLiteral("MX840 Interface Software V2.01"));
 }
 
-// Every control's event to its handler.
 // What crosses features, and the program's end; each feature connects its own
 // controls.
 void TFrmTest::connectHandlers()

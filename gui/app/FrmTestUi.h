@@ -26,7 +26,8 @@ class VirtualLcd;
 
 // The main window's controls under the names the program uses for them, built
 // at their places with their captions, fonts and glyphs, as a generated form
-// does. Nothing here reacts to anything: the window connects the handlers.
+// does. Nothing here reacts to anything: the features' panels and the window
+// connect the handlers.
 struct FrmTestUi
 {
     static constexpr int ClientWidth = 687;

@@ -6,7 +6,7 @@
 // page before it shows one. Files go to $TMPDIR (default /tmp).
 #include "core/recording/TableFiles.h"
 #include "core/reports/ReportContent.h"
-#include "gui/app/Dialogs.h"
+#include "gui/app/QtDialogs.h"
 #include "gui/reports/ReportExport.h"
 #include "gui/reports/ReportPreview.h"
 #include "gui/reports/ReportRenderer.h"

@@ -7,7 +7,7 @@
 //   mx840-soak MINUTES [--replug SECONDS]      (under xvfb-run; built with
 //   the asan preset, run it from build/asan/tools)
 #include "core/recording/RecordPolicy.h"
-#include "gui/app/Dialogs.h"
+#include "gui/widgets/Dialogs.h"
 #include "gui/app/FrmTest.h"
 #include "gui/app/Windows.h"
 #include "platform/sim/SimulatedMachine.h"
@@ -54,7 +54,7 @@ struct LoggedBoxes : Dialogs
     QString savePictureFile() override { return {}; }
     QString saveTableFile(bool) override { return {}; }
     QString openTableFile() override { return {}; }
-    TableFileJob::Status runTableJob(const QString &, TableFileJob &job) override { return job.run(); }
+    SlicedJob::Status runJob(const QString &, SlicedJob &job) override { return job.run(); }
     QString openPictureFile() override { return {}; }
     void previewReport(const ReportRenderer &) override {}
 };

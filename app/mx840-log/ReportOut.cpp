@@ -32,7 +32,7 @@ bool ReportOut::write(const ReadingTable &table, QString *error) const
 {
     const std::unique_ptr<ReportRenderer> report = ReportOfTable(style, table, picture);
     ReportExport job(*report, exportFile, *ReportFileFormatOf(exportFile));
-    if (job.run() == TableFileJob::Status::Done)
+    if (job.run() == SlicedJob::Status::Done)
         return true;
     *error = QStringLiteral("cannot export the report to %1: %2").arg(exportFile, job.errorString());
     return false;

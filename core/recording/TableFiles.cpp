@@ -29,20 +29,6 @@ TableLayout TableLayoutOf(const QString &fileName)
     return xml ? TableLayout::Xml : TableLayout::Text;
 }
 
-TableFileJob::Status TableFileJob::run()
-{
-    while (step() == Status::Running) {
-    }
-    return state;
-}
-
-TableFileJob::Status TableFileJob::fail(const QString &why)
-{
-    error = why;
-    state = Status::Failed;
-    return state;
-}
-
 // ---------------------------------------------------------------- saving
 
 TableSave::TableSave(const ReadingTable &source, const QStringList &headerTitles, const QString &name)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/common/SlicedJob.h"
 #include "core/common/WholeFile.h"
 #include "core/recording/EncodedTexts.h"
 #include "core/recording/ReadingTable.h"
@@ -25,34 +26,9 @@ TableLayout TableLayoutOf(const QString &fileName);
 QByteArray TableHeaderLine(const QStringList &titles);
 QByteArray TableRowLine(const ReadingTable &table, qsizetype index);
 
-// A save or an open, done a slice at a time so that a window can show its
-// progress and keep repainting; run() does it all at once.
-class TableFileJob
-{
-public:
-    enum class Status { Running, Done, Failed, Cancelled };
-
-    virtual ~TableFileJob() = default;
-    // Does the next slice (a few milliseconds of work) and says where the job stands.
-    virtual Status step() = 0;
-    // Ends the job; whatever it had done is undone.
-    virtual void cancel() = 0;
-    Status run();
-
-    Status status() const { return state; }
-    // Why it failed, for logs; the user is shown the fixed message.
-    const QString &errorString() const { return error; }
-    qint64 progress() const { return doneUnits; }
-    qint64 progressTotal() const { return totalUnits; }
-
-protected:
-    Status fail(const QString &why);
-
-    Status state = Status::Running;
-    QString error;
-    qint64 doneUnits = 0;
-    qint64 totalUnits = 0;
-};
+// A save or an open, done a slice at a time; a failure's errorString() is for
+// logs, the user is shown the fixed message.
+using TableFileJob = SlicedJob;
 
 // Writes the table to a file in the layout its name asks for. The old file is
 // replaced only when the new one is complete and flushed to disk; a failed or

@@ -3,7 +3,7 @@
 #include "core/app/MeterSession.h"
 #include "core/hid/HidControllerClass.h"
 #include "core/link/LinkControl.h"
-#include "gui/app/Dialogs.h"
+#include "gui/app/QtDialogs.h"
 #include "gui/app/FrmTestUi.h"
 
 #include <QMainWindow>

@@ -3,7 +3,7 @@
 #include "core/app/MeterSession.h"
 #include "core/common/Messages.h"
 #include "core/common/WholeFile.h"
-#include "gui/app/Dialogs.h"
+#include "gui/widgets/Dialogs.h"
 #include "gui/app/FrmTestUi.h"
 #include "gui/chart/TrendChartView.h"
 #include "gui/display/VirtualLcd.h"

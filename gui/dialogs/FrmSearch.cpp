@@ -1,6 +1,6 @@
 #include "gui/dialogs/FrmSearch.h"
 
-#include "gui/app/Dialogs.h"
+#include "gui/widgets/Dialogs.h"
 #include "gui/dialogs/FixedDialog.h"
 #include "gui/widgets/ButtonGlyphs.h"
 #include "gui/widgets/Fonts.h"

@@ -1,7 +1,7 @@
 #include "gui/recording/RecordingPanel.h"
 
 #include "core/app/MeterSession.h"
-#include "gui/app/Dialogs.h"
+#include "gui/widgets/Dialogs.h"
 #include "gui/app/FrmTestUi.h"
 #include "gui/display/VirtualLcd.h"
 #include "gui/recording/ReadingTableModel.h"

@@ -2,7 +2,7 @@
 
 #include "core/app/MeterSession.h"
 #include "core/recording/TableFiles.h"
-#include "gui/app/Dialogs.h"
+#include "gui/widgets/Dialogs.h"
 #include "gui/app/FrmTestUi.h"
 #include "gui/recording/RecordingPanel.h"
 
@@ -52,7 +52,7 @@ void TableFilesPanel::ExportTable(const ReadingTable &Table, const QString &File
     if (dialogs->refusesSpecialFile(FileName))
         return;
     TableSave job(Table, recording.gridTitles(), FileName);
-    dialogs->runTableJob(QStringLiteral("Saving %1").arg(FileName), job);
+    dialogs->runJob(QStringLiteral("Saving %1").arg(FileName), job);
     const TableSave::Box box = job.outcomeBox();
     switch (box.kind) {
     case TableSave::Box::Kind::Information: dialogs->information(box.text); break;
@@ -70,7 +70,7 @@ void TableFilesPanel::ImportTable(const QString &FileName, ReadingTable &Table, 
         return;
     TableLoad job(FileName, Table, EmptyFirst);
     job.acceptRegularFilesOnly();
-    if (dialogs->runTableJob(QStringLiteral("Opening %1").arg(FileName), job) == TableFileJob::Status::Failed)
+    if (dialogs->runJob(QStringLiteral("Opening %1").arg(FileName), job) == TableFileJob::Status::Failed)
         dialogs->error(TableLoad::failureMessage());
     refreshNow();
     if (TableLayoutOf(FileName) == TableLayout::Text)

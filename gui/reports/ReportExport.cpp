@@ -106,7 +106,7 @@ bool ReportExport::finish()
     return file.commit();
 }
 
-TableFileJob::Status ReportExport::step()
+SlicedJob::Status ReportExport::step()
 {
     if (state != Status::Running)
         return state;

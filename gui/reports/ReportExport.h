@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/common/WholeFile.h"
-#include "core/recording/TableFiles.h"
+#include "core/common/SlicedJob.h"
 #include "core/reports/ReportContent.h"
 
 #include <QString>
@@ -18,7 +18,7 @@ class ReportRenderer;
 // (one self-contained document, every item at its place, the picture
 // embedded), plain text or CSV (see ReportContent). The file appears only when
 // complete: a cancelled or failed export leaves the old file, or none.
-class ReportExport : public TableFileJob
+class ReportExport : public SlicedJob
 {
 public:
     using Format = ReportFileFormat;

@@ -1,6 +1,6 @@
 #include "gui/reports/ReportPreview.h"
 
-#include "gui/app/Dialogs.h"
+#include "gui/widgets/Dialogs.h"
 #include "gui/reports/ReportExport.h"
 #include "gui/reports/ReportPrint.h"
 #include "gui/reports/ReportRenderer.h"
@@ -177,7 +177,7 @@ void ReportPreview::printReport()
     QPrinter &target = printer();
     const bool range = target.printRange() == QPrinter::PageRange;
     ReportPrint job(report, target, range ? target.fromPage() : 1, range ? target.toPage() : report.pageCount());
-    if (dialogs.runTableJob(QStringLiteral("Printing"), job) == TableFileJob::Status::Failed)
+    if (dialogs.runJob(QStringLiteral("Printing"), job) == SlicedJob::Status::Failed)
         dialogs.error(QStringLiteral("The report could not be printed: %1.").arg(job.errorString()));
 }
 
@@ -199,6 +199,6 @@ void ReportPreview::saveReport()
         return;
     }
     ReportExport job(report, file, *format);
-    if (dialogs.runTableJob(QStringLiteral("Saving %1").arg(file), job) == TableFileJob::Status::Failed)
+    if (dialogs.runJob(QStringLiteral("Saving %1").arg(file), job) == SlicedJob::Status::Failed)
         dialogs.error(QStringLiteral("Could not save the report to %1 (%2)").arg(file, job.errorString()));
 }

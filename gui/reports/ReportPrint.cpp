@@ -23,7 +23,7 @@ ReportPrint::~ReportPrint()
     cancel();
 }
 
-TableFileJob::Status ReportPrint::step()
+SlicedJob::Status ReportPrint::step()
 {
     if (state != Status::Running)
         return state;

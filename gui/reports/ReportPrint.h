@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/recording/TableFiles.h"
+#include "core/common/SlicedJob.h"
 
 #include <QPainter>
 
@@ -11,7 +11,7 @@ class ReportRenderer;
 // window can show the progress and offer to cancel; a cancelled print is
 // aborted at the printer. The report is never held whole: each page goes to
 // the printer as it is painted.
-class ReportPrint : public TableFileJob
+class ReportPrint : public SlicedJob
 {
 public:
     ReportPrint(const ReportRenderer &report, QPrinter &printer, qint64 from, qint64 to);

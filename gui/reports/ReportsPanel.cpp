@@ -2,7 +2,7 @@
 
 #include "core/app/MeterSession.h"
 #include "core/reports/ReportLayout.h"
-#include "gui/app/Dialogs.h"
+#include "gui/widgets/Dialogs.h"
 #include "gui/reports/FrmPrint.h"
 #include "gui/reports/ReportRenderer.h"
 

@@ -1,4 +1,5 @@
 #include "AnsweringDialogs.h"
+#include "core/recording/TableFiles.h"
 #include "gui/app/FrmTest.h"
 #include "gui/app/Windows.h"
 #include "gui/chart/TrendChartView.h"
@@ -436,7 +437,7 @@ void TestRecordingWidgets::qtTableFileDialogs()
     for (int i = 0; i < 300000; ++i)
         table.append({i, QStringLiteral("09:05:07"), QStringLiteral("1"), QStringLiteral("RPM")});
     TableSave save(table, {"No", "Time", "Value", "Unit"}, dir.filePath(QStringLiteral("p.xls")));
-    QCOMPARE(dialogs.runTableJob(QStringLiteral("Saving"), save), TableFileJob::Status::Done);
+    QCOMPARE(dialogs.runJob(QStringLiteral("Saving"), save), TableFileJob::Status::Done);
 }
 
 QTEST_MAIN(TestRecordingWidgets)

@@ -163,7 +163,7 @@ void TestReportRenderer::exportsEachFormat()
     const auto exported = [&](const ReportRenderer &report, const QString &name) {
         const QString path = dir.filePath(name);
         ReportExport job(report, path, *ReportExport::FormatOf(path));
-        return job.run() == TableFileJob::Status::Done ? contents(path)
+        return job.run() == SlicedJob::Status::Done ? contents(path)
                                                        : QByteArray("failed: " + job.errorString().toUtf8());
     };
     const QByteArray pdf = exported(data, QStringLiteral("r.pdf"));
@@ -192,9 +192,9 @@ void TestReportRenderer::exportsNeverLeaveHalfFiles()
     const QString path = dir.filePath(QStringLiteral("r.txt"));
     {
         ReportExport job(data, path, ReportExport::Format::Text);
-        QCOMPARE(job.step(), TableFileJob::Status::Running);
+        QCOMPARE(job.step(), SlicedJob::Status::Running);
         job.cancel();
-        QCOMPARE(job.status(), TableFileJob::Status::Cancelled);
+        QCOMPARE(job.status(), SlicedJob::Status::Cancelled);
     }
     QVERIFY(!QFile::exists(path));
 
@@ -210,9 +210,9 @@ void TestReportRenderer::exportsNeverLeaveHalfFiles()
     // Qt's PDF writer does not look at what its writes return: the file does.
     for (const ReportExport::Format format : {ReportExport::Format::Text, ReportExport::Format::Pdf}) {
         ReportExport limited(data, path, format);
-        const TableFileJob::Status status = limited.run();
+        const SlicedJob::Status status = limited.run();
         setrlimit(RLIMIT_FSIZE, &saved);
-        QCOMPARE(status, TableFileJob::Status::Failed);
+        QCOMPARE(status, SlicedJob::Status::Failed);
         QVERIFY(!limited.errorString().isEmpty());
         QCOMPARE(contents(path), QByteArray("old"));
         setrlimit(RLIMIT_FSIZE, &small);
@@ -220,7 +220,7 @@ void TestReportRenderer::exportsNeverLeaveHalfFiles()
     setrlimit(RLIMIT_FSIZE, &saved);
 
     ReportExport nowhere(data, dir.filePath(QStringLiteral("no/such/r.pdf")), ReportExport::Format::Pdf);
-    QCOMPARE(nowhere.run(), TableFileJob::Status::Failed);
+    QCOMPARE(nowhere.run(), SlicedJob::Status::Failed);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("r.txt")});
 }
 
@@ -232,7 +232,7 @@ void TestReportRenderer::pdfTextsSitWhereTheLayoutPutsThem()
     const ReportRenderer data(ReportLayouts::QuickRep1(), {&table, {}, QStringLiteral("10.12.26"), 3});
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("r.pdf"));
-    QCOMPARE(ReportExport(data, pdf, ReportExport::Format::Pdf).run(), TableFileJob::Status::Done);
+    QCOMPARE(ReportExport(data, pdf, ReportExport::Format::Pdf).run(), SlicedJob::Status::Done);
     QProcess pdftotext;
     pdftotext.start(QStringLiteral("pdftotext"), {"-bbox", "-f", "1", "-l", "1", pdf, "-"});
     QVERIFY2(pdftotext.waitForFinished(20000) && pdftotext.exitCode() == 0, "pdftotext (poppler-utils) did not run");
@@ -265,7 +265,7 @@ void TestReportRenderer::printsTheChosenPages()
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(dir.filePath(QStringLiteral("p.pdf")));
-    QCOMPARE(ReportPrint(data, printer, 2, 3).run(), TableFileJob::Status::Done);
+    QCOMPARE(ReportPrint(data, printer, 2, 3).run(), SlicedJob::Status::Done);
     QProcess pdftotext;
     pdftotext.start(QStringLiteral("pdftotext"), {printer.outputFileName(), "-"});
     QVERIFY(pdftotext.waitForFinished(20000) && pdftotext.exitCode() == 0);
@@ -276,16 +276,16 @@ void TestReportRenderer::printsTheChosenPages()
 
     printer.setOutputFileName(dir.filePath(QStringLiteral("no/such/folder/p.pdf")));
     ReportPrint refused(data, printer, 1, 3);
-    QCOMPARE(refused.run(), TableFileJob::Status::Failed);
+    QCOMPARE(refused.run(), SlicedJob::Status::Failed);
     QVERIFY(!refused.errorString().isEmpty());
 
     printer.setOutputFileName(dir.filePath(QStringLiteral("c.pdf")));
     const ReadingTable longer = tableOfRows(1000);
     const ReportRenderer longReport(ReportLayouts::QuickRep1(), {&longer, {}, QStringLiteral("10.12.26"), 28});
     ReportPrint cancelled(longReport, printer, 1, longReport.pageCount());
-    QCOMPARE(cancelled.step(), TableFileJob::Status::Running);
+    QCOMPARE(cancelled.step(), SlicedJob::Status::Running);
     cancelled.cancel();
-    QCOMPARE(cancelled.status(), TableFileJob::Status::Cancelled);
+    QCOMPARE(cancelled.status(), SlicedJob::Status::Cancelled);
 }
 
 QTEST_MAIN(TestReportRenderer)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/app/Dialogs.h"
+#include "gui/widgets/Dialogs.h"
 #include "gui/reports/ReportRenderer.h"
 
 #include <QStringList>
@@ -33,9 +33,9 @@ struct AnsweringDialogs : Dialogs
         return tableFile;
     }
     QString openTableFile() override { return tableFile; }
-    TableFileJob::Status runTableJob(const QString &, TableFileJob &job) override
+    SlicedJob::Status runJob(const QString &, SlicedJob &job) override
     {
-        for (int steps = 1; job.step() == TableFileJob::Status::Running; ++steps) {
+        for (int steps = 1; job.step() == SlicedJob::Status::Running; ++steps) {
             if (steps == cancelAfterSteps)
                 job.cancel();
         }

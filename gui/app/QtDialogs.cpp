@@ -1,7 +1,5 @@
-#include "gui/app/Dialogs.h"
+#include "gui/app/QtDialogs.h"
 
-#include "core/common/Messages.h"
-#include "core/common/WholeFile.h"
 #include "gui/reports/ReportPreview.h"
 #include "gui/widgets/FileDialogs.h"
 
@@ -11,14 +9,6 @@
 #include <QImageReader>
 #include <QMessageBox>
 #include <QProgressDialog>
-
-bool Dialogs::refusesSpecialFile(const QString &file)
-{
-    if (!WholeFile::writtenInPlace(file))
-        return false;
-    error(Messages::NotARegularFile(file));
-    return true;
-}
 
 void QtDialogs::information(const QString &text)
 {
@@ -82,12 +72,12 @@ QString QtDialogs::openTableFile()
     return dialog.selectedFiles().first();
 }
 
-TableFileJob::Status QtDialogs::runTableJob(const QString &label, TableFileJob &job)
+SlicedJob::Status QtDialogs::runJob(const QString &label, SlicedJob &job)
 {
     QProgressDialog progress(label, QStringLiteral("Cancel"), 0, 1000, owner);
     progress.setWindowModality(Qt::ApplicationModal);
     progress.setMinimumDuration(300);
-    while (job.step() == TableFileJob::Status::Running) {
+    while (job.step() == SlicedJob::Status::Running) {
         const qint64 total = std::max<qint64>(job.progressTotal(), 1);
         progress.setValue(int(std::min<qint64>(999, job.progress() * 1000 / total)));
         QCoreApplication::processEvents();

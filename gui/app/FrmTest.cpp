@@ -48,9 +48,9 @@ TFrmTest::TFrmTest(HidPlatform &hidPlatform, QWidget *parent) : QMainWindow(pare
     const auto repaintSoon = [this] { displayPanel->scheduleRefresh(); };
     const auto repaintNow = [this] { refreshNow(); };
     linkPanel = std::make_unique<LinkPanel>(*this, *link, repaintSoon);
-    recordingPanel = std::make_unique<RecordingPanel>(*this, session, dialogs, repaintNow);
+    recordingPanel = std::make_unique<RecordingPanel>(*this, session, dialogs, *displayPanel, repaintNow);
     tableFilesPanel = std::make_unique<TableFilesPanel>(*this, session, dialogs, *recordingPanel, repaintNow);
-    chartPanel = std::make_unique<ChartPanel>(*this, session, dialogs, repaintNow);
+    chartPanel = std::make_unique<ChartPanel>(*this, session, dialogs, *displayPanel, repaintNow);
     connectHandlers();
 
     // The client area is fixed; the window is exactly the menu bar plus it.

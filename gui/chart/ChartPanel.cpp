@@ -4,9 +4,9 @@
 #include "core/common/Messages.h"
 #include "core/common/WholeFile.h"
 #include "gui/widgets/Dialogs.h"
-#include "gui/app/FrmTestUi.h"
+#include "gui/chart/ChartControls.h"
 #include "gui/chart/TrendChartView.h"
-#include "gui/display/VirtualLcd.h"
+#include "gui/display/DisplayPanel.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -18,9 +18,9 @@
 #include <tuple>
 #include <utility>
 
-ChartPanel::ChartPanel(FrmTestUi &controls, MeterSession &meterSession, Dialogs *const &boxes,
-                       std::function<void()> repaintNow)
-    : ui(controls), session(meterSession), dialogs(boxes), refreshNow(std::move(repaintNow))
+ChartPanel::ChartPanel(ChartControls &controls, MeterSession &meterSession, Dialogs *const &boxes,
+                       DisplayPanel &displayPanel, std::function<void()> repaintNow)
+    : ui(controls), session(meterSession), dialogs(boxes), display(displayPanel), refreshNow(std::move(repaintNow))
 {
     TrendChartView *chart = ui.Chtshow;
     connect(chart->BtFill, &QCheckBox::clicked, this, &ChartPanel::BtFillClick);
@@ -111,13 +111,14 @@ void ChartPanel::TbSxClick()
         chart->TbFd->hide();
         chart->TbSx->show();
         saved = {chart->x(), chart->y(), chart->width(), chart->height()};
-        chart->setGeometry(2, 25, ui.client->width() - 10, ui.client->height() - 80);
-        ui.Panel9->setAnnunciatorRowVisible(false);
+        const QWidget *client = chart->parentWidget();
+        chart->setGeometry(2, 25, client->width() - 10, client->height() - 80);
+        display.setAnnunciatorRowVisible(false);
     } else {
         chart->TbSx->hide();
         chart->TbFd->show();
         chart->setGeometry(saved[0], saved[1], saved[2], saved[3]);
-        ui.Panel9->setAnnunciatorRowVisible(true);
+        display.setAnnunciatorRowVisible(true);
     }
     shownRevision = 0;
     refreshNow();

@@ -5,8 +5,9 @@
 #include <functional>
 
 class Dialogs;
+class DisplayPanel;
 class MeterSession;
-struct FrmTestUi;
+struct ChartControls;
 
 // The trend chart on the screen: its fill box and the Graph menu's Fill item,
 // the points-per-page edit, the page buttons and GoTo items, Clear, enlarging
@@ -16,7 +17,8 @@ class ChartPanel : public QObject
 {
 public:
     // `refreshNow` repaints the window at once.
-    ChartPanel(FrmTestUi &ui, MeterSession &session, Dialogs *const &dialogs, std::function<void()> refreshNow);
+    ChartPanel(ChartControls &ui, MeterSession &session, Dialogs *const &dialogs, DisplayPanel &display,
+               std::function<void()> refreshNow);
 
     void BtFillClick();
     void FillPClick();
@@ -33,9 +35,10 @@ public:
     void refresh();
 
 private:
-    FrmTestUi &ui;
+    ChartControls &ui;
     MeterSession &session;
     Dialogs *const &dialogs;
+    DisplayPanel &display;
     std::function<void()> refreshNow;
     quint64 shownRevision = 0;
 };

@@ -1,7 +1,7 @@
 #include "gui/display/DisplayPanel.h"
 
 #include "core/app/MeterSession.h"
-#include "gui/app/FrmTestUi.h"
+#include "gui/display/DisplayControls.h"
 #include "gui/display/DialPanel.h"
 #include "gui/display/VirtualLcd.h"
 
@@ -11,7 +11,7 @@
 
 #include <utility>
 
-DisplayPanel::DisplayPanel(FrmTestUi &controls, MeterSession &meterSession, std::function<void()> refreshRest)
+DisplayPanel::DisplayPanel(DisplayControls &controls, MeterSession &meterSession, std::function<void()> refreshRest)
     : ui(controls), session(meterSession), refreshFeatures(std::move(refreshRest)), refreshTimer(new QTimer(this))
 {
     refreshTimer->setSingleShot(true);
@@ -84,4 +84,14 @@ void DisplayPanel::refreshNow()
         ui.Panel9->update();
     }
     refreshFeatures();
+}
+
+void DisplayPanel::updateLcd()
+{
+    ui.Panel9->update();
+}
+
+void DisplayPanel::setAnnunciatorRowVisible(bool visible)
+{
+    ui.Panel9->setAnnunciatorRowVisible(visible);
 }

@@ -11,7 +11,7 @@
 
 class MeterSession;
 class QTimer;
-struct FrmTestUi;
+struct DisplayControls;
 
 // The live reading on the screen: each input report through the session, the
 // LCD (with its blinking), the dial's needle drawn stroke by stroke, the range
@@ -22,7 +22,7 @@ class DisplayPanel : public QObject
 public:
     // `refreshFeatures` brings the rest of the window (grid, chart) up to date
     // when the window is repainted.
-    DisplayPanel(FrmTestUi &ui, MeterSession &session, std::function<void()> refreshFeatures);
+    DisplayPanel(DisplayControls &ui, MeterSession &session, std::function<void()> refreshFeatures);
 
     void Read618(quint8 ReportID, const quint8 *Data, quint16 Size);
     void ShowData618(const QByteArray &displayText);
@@ -34,11 +34,15 @@ public:
     void scheduleRefresh();
     // The core's state on the screen now.
     void refreshNow();
+    // For the other features: the LCD repainted after a change they made to
+    // it, and its annunciator row hidden while the chart is enlarged over it.
+    void updateLcd();
+    void setAnnunciatorRowVisible(bool visible);
 
 private:
     void applyNeedle(const std::optional<Dial::Stroke> &stroke);
 
-    FrmTestUi &ui;
+    DisplayControls &ui;
     MeterSession &session;
     std::function<void()> refreshFeatures;
     QTimer *refreshTimer;

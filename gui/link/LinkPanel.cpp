@@ -1,7 +1,7 @@
 #include "gui/link/LinkPanel.h"
 
 #include "core/link/LinkControl.h"
-#include "gui/app/FrmTestUi.h"
+#include "gui/link/LinkControls.h"
 #include "gui/widgets/Panel.h"
 
 #include <QAction>
@@ -14,7 +14,7 @@
 #include <optional>
 #include <utility>
 
-LinkPanel::LinkPanel(FrmTestUi &controls, LinkControl &linkControl, std::function<void()> repaint)
+LinkPanel::LinkPanel(LinkControls &controls, LinkControl &linkControl, std::function<void()> repaint)
     : ui(controls), link(linkControl), changed(std::move(repaint))
 {
     connect(ui.Panel2, &Panel::clicked, this, &LinkPanel::Panel2Click);

@@ -6,7 +6,7 @@
 #include <functional>
 
 class LinkControl;
-struct FrmTestUi;
+struct LinkControls;
 
 // The link on the screen: the CONNECT panel, the hidden controls that hold the
 // link's state (USBCon, ReadBtn, SetFeature, the device list and the event
@@ -16,7 +16,7 @@ class LinkPanel : public QObject
 {
 public:
     // `changed` asks the window for a repaint of what the link touched.
-    LinkPanel(FrmTestUi &ui, LinkControl &link, std::function<void()> changed);
+    LinkPanel(LinkControls &ui, LinkControl &link, std::function<void()> changed);
 
     void Panel2Click();
     void USBConClick();
@@ -35,7 +35,7 @@ public:
     void refresh();
 
 private:
-    FrmTestUi &ui;
+    LinkControls &ui;
     LinkControl &link;
     std::function<void()> changed;
 };

@@ -2,7 +2,8 @@
 
 #include "core/app/MeterSession.h"
 #include "gui/widgets/Dialogs.h"
-#include "gui/app/FrmTestUi.h"
+#include "gui/display/DisplayPanel.h"
+#include "gui/recording/RecordingControls.h"
 #include "gui/display/VirtualLcd.h"
 #include "gui/recording/ReadingTableModel.h"
 
@@ -18,9 +19,9 @@
 #include <array>
 #include <utility>
 
-RecordingPanel::RecordingPanel(FrmTestUi &controls, MeterSession &meterSession, Dialogs *const &boxes,
-                               std::function<void()> repaintNow)
-    : ui(controls), session(meterSession), dialogs(boxes), refreshNow(std::move(repaintNow))
+RecordingPanel::RecordingPanel(RecordingControls &controls, MeterSession &meterSession, Dialogs *const &boxes,
+                               DisplayPanel &displayPanel, std::function<void()> repaintNow)
+    : ui(controls), session(meterSession), dialogs(boxes), display(displayPanel), refreshNow(std::move(repaintNow))
 {
     ui.RecordSITime->installEventFilter(this); // the key filter
     ui.DBGrid1->installEventFilter(this);
@@ -95,7 +96,7 @@ void RecordingPanel::deleteSelectedRecord()
 void RecordingPanel::ClearRClick()
 {
     session.display.hideSmallPoints();
-    ui.Panel9->update();
+    display.updateLcd();
     dialogs->information(QStringLiteral(" Warning:all Records will be deleted! "));
     session.recordPolicy.ClearAll();
     refreshNow();
@@ -137,4 +138,9 @@ QStringList RecordingPanel::gridTitles() const
     for (int visual = 0; visual < header->count(); ++visual)
         titles << ui.DataSource1->headerData(header->logicalIndex(visual), Qt::Horizontal).toString();
     return titles;
+}
+
+void RecordingPanel::selectRow(int row)
+{
+    ui.DBGrid1->selectRow(row);
 }

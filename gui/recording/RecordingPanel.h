@@ -5,10 +5,11 @@
 
 #include <functional>
 
+class DisplayPanel;
 class Dialogs;
 class MeterSession;
 class QAction;
-struct FrmTestUi;
+struct RecordingControls;
 
 // Recording on the screen: the record panel (Repeat, the sampling interval and
 // its edit with its key filter, the strip's Delete Data), the RecordSet and
@@ -18,7 +19,8 @@ class RecordingPanel : public QObject
 {
 public:
     // `refreshNow` repaints the window at once.
-    RecordingPanel(FrmTestUi &ui, MeterSession &session, Dialogs *const &dialogs, std::function<void()> refreshNow);
+    RecordingPanel(RecordingControls &ui, MeterSession &session, Dialogs *const &dialogs, DisplayPanel &display,
+                   std::function<void()> refreshNow);
 
     void RepeatSetClick(bool on);
     void RecordSIClick(bool on);
@@ -32,6 +34,8 @@ public:
     // The grid follows the table; each append moves to the newest row.
     void syncGrid();
     void showNewestRow();
+    // Puts the grid's cursor on `row`.
+    void selectRow(int row);
     // The grid's column titles in the order the user sees them.
     QStringList gridTitles() const;
 
@@ -39,8 +43,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    FrmTestUi &ui;
+    RecordingControls &ui;
     MeterSession &session;
     Dialogs *const &dialogs;
+    DisplayPanel &display;
     std::function<void()> refreshNow;
 };

@@ -3,16 +3,15 @@
 #include "core/app/MeterSession.h"
 #include "core/recording/TableFiles.h"
 #include "gui/widgets/Dialogs.h"
-#include "gui/app/FrmTestUi.h"
+#include "gui/recording/TableFilesControls.h"
 #include "gui/recording/RecordingPanel.h"
 
 #include <QAction>
-#include <QTableView>
 #include <QToolButton>
 
 #include <utility>
 
-TableFilesPanel::TableFilesPanel(FrmTestUi &controls, MeterSession &meterSession, Dialogs *const &boxes,
+TableFilesPanel::TableFilesPanel(TableFilesControls &controls, MeterSession &meterSession, Dialogs *const &boxes,
                                  RecordingPanel &recordingPanel, std::function<void()> repaintNow)
     : ui(controls), session(meterSession), dialogs(boxes), recording(recordingPanel), refreshNow(std::move(repaintNow))
 {
@@ -61,7 +60,7 @@ void TableFilesPanel::ExportTable(const ReadingTable &Table, const QString &File
     case TableSave::Box::Kind::None: break;
     }
     if (TableLayoutOf(FileName) == TableLayout::Text && Table.rowCount() > 0)
-        ui.DBGrid1->selectRow(int(Table.rowCount()) - 1); // the save leaves the cursor on the last row
+        recording.selectRow(int(Table.rowCount()) - 1); // the save leaves the cursor on the last row
 }
 
 void TableFilesPanel::ImportTable(const QString &FileName, ReadingTable &Table, bool EmptyFirst)

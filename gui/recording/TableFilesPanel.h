@@ -9,7 +9,7 @@ class Dialogs;
 class MeterSession;
 class ReadingTable;
 class RecordingPanel;
-struct FrmTestUi;
+struct TableFilesControls;
 
 // Table files from the window: File > Save As..., Record > Save and the Save
 // Data buttons; File > Open and the Open Data buttons. The dialogs, the
@@ -17,7 +17,7 @@ struct FrmTestUi;
 class TableFilesPanel : public QObject
 {
 public:
-    TableFilesPanel(FrmTestUi &ui, MeterSession &session, Dialogs *const &dialogs, RecordingPanel &recording,
+    TableFilesPanel(TableFilesControls &ui, MeterSession &session, Dialogs *const &dialogs, RecordingPanel &recording,
                     std::function<void()> refreshNow);
 
     void Save_asClick();
@@ -29,7 +29,7 @@ public:
 private:
     void saveTableAs(bool forgetLastName);
 
-    FrmTestUi &ui;
+    TableFilesControls &ui;
     MeterSession &session;
     Dialogs *const &dialogs;
     RecordingPanel &recording;

@@ -107,7 +107,18 @@ void LinkControl::ReadBtnClick()
         ReadBtnDown = false;
         return;
     }
-    device->setOnData(ReadBtnDown ? ReadProbe : THidDataEvent());
+    setReading(device, ReadBtnDown ? Reading::Probe : Reading::Nothing);
+}
+
+// Gives the device the report handler for `reading`, and remembers which
+// device the meter's readings (Read618) come from.
+void LinkControl::setReading(const std::shared_ptr<THidDevice> &device, Reading reading)
+{
+    device->setOnData(reading == Reading::Meter ? Read618 : reading == Reading::Probe ? ReadProbe : THidDataEvent());
+    if (reading == Reading::Meter)
+        meterReader = device;
+    else if (meterReader.lock() == device)
+        meterReader.reset();
 }
 
 QString LinkControl::NodeOf(const THidDevice *device)
@@ -163,7 +174,7 @@ void LinkControl::USBConClick()
             messages.information(PermissionMessage);
         return;
     }
-    device->setOnData(USBConDown ? Read618 : THidDataEvent());
+    setReading(device, USBConDown ? Reading::Meter : Reading::Nothing);
     if (USBConDown && device->Capabilities().InputReportByteLength == 0)
         tellTrouble(QStringLiteral("%1: its report descriptor declares no input report; no reading can arrive")
                         .arg(NodeOf(device.get())));
@@ -236,7 +247,7 @@ void LinkControl::giveUp()
     s.ReportCount = 0;
     USBConDown = false;
     if (const std::shared_ptr<THidDevice> device = CurrentDevice.lock())
-        device->setOnData({});
+        setReading(device, Reading::Nothing);
     messages.information(MeterNotReadyMessage);
     display.ShowDigits(true);
     connected = false;
@@ -249,7 +260,7 @@ void LinkControl::giveUp()
 std::shared_ptr<THidDevice> LinkControl::cableBeingRead() const
 {
     const std::shared_ptr<THidDevice> device = CurrentDevice.lock();
-    if (!USBConDown || !device || !device->PluggedIn || !device->OnData().sameCode(Read618))
+    if (!USBConDown || !device || !device->PluggedIn || device != meterReader.lock())
         return {};
     return device;
 }
@@ -260,7 +271,7 @@ std::shared_ptr<THidDevice> LinkControl::cableBeingRead() const
 void LinkControl::HidCtlDeviceChange(QObject *)
 {
     const std::shared_ptr<THidDevice> current = CurrentDevice.lock();
-    const bool wasReading = USBConDown && current && current->OnData().sameCode(Read618);
+    const bool wasReading = USBConDown && current && current == meterReader.lock();
     keptReader = cableBeingRead();
     if (!keptReader) {
         ReadBtnDown = false;
@@ -313,7 +324,7 @@ bool LinkControl::resumeReading()
     const std::shared_ptr<THidDevice> device = CurrentDevice.lock();
     if (!device || !device->ReadWriteAccess)
         return false;
-    device->setOnData(Read618);
+    setReading(device, Reading::Meter);
     cableLost = false;
     return true;
 }

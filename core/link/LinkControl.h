@@ -124,6 +124,8 @@ private:
     void selectCable();
     void reportCable(bool cableGone);
     void tellTrouble(const QString &what);
+    enum class Reading { Nothing, Meter, Probe };
+    void setReading(const std::shared_ptr<THidDevice> &device, Reading reading);
 
     ModuleState &state;
     MeterDisplay &display;
@@ -136,4 +138,6 @@ private:
     std::shared_ptr<THidDevice> keptReader;
     bool cableLost = false;
     QString trouble; // the last trouble told
+    // The device whose reports go to Read618, while they do.
+    std::weak_ptr<THidDevice> meterReader;
 };

@@ -83,7 +83,7 @@ int main(int argc, char *argv[])
         ++minute;
         std::printf("%d min: %lld rows, %.1f MiB resident, %s, %d boxes\n", minute,
                     qlonglong(frm.session.cds1.rowCount()), residentMiB(),
-                    frm.link->USBConDown ? "connected" : "not connected", boxes.shown);
+                    frm.link->reading ? "connected" : "not connected", boxes.shown);
         std::fflush(stdout);
         if (minute >= minutes)
             QCoreApplication::quit();
@@ -98,7 +98,7 @@ int main(int argc, char *argv[])
             machine->platform.notifyChange();
             // The window leaves reconnecting to its user: DISCONNECT if it
             // still shows the link up, then CONNECT.
-            if (frm.link->USBConDown)
+            if (frm.link->reading)
                 frm.Panel2Click();
             frm.Panel2Click();
         } else {

@@ -392,9 +392,9 @@ void followCable(LinkControl &link)
 // what was found under a name like it), or the one selected could not be opened.
 QString noCableMessage(const LinkControl &link)
 {
-    if (link.DevListSelected < 0) {
+    if (link.selectedIndex < 0) {
         QStringList alike;
-        for (const DevListEntry &entry : link.DevListBox) {
+        for (const DevListEntry &entry : link.devices) {
             if (entry.text.startsWith(LinkControl::CableName))
                 alike << QStringLiteral("\"%1\" at %2").arg(entry.text, LinkControl::NodeOf(entry.device.get()));
         }
@@ -404,7 +404,7 @@ QString noCableMessage(const LinkControl &link)
                            .arg(alike.join(QStringLiteral(", ")));
         return message;
     }
-    const THidDevice *cable = link.DevListBox[link.DevListSelected].device.get();
+    const THidDevice *cable = link.devices[link.selectedIndex].device.get();
     const int why = cable ? cable->ReadWriteOpenError : 0;
     return QStringLiteral("the interface cable at %1 could not be opened: %2")
         .arg(LinkControl::NodeOf(cable), why ? qt_error_string(why) : QStringLiteral("it is held by another program"));
@@ -440,17 +440,17 @@ int live(const LogOptions &options)
     printer.silence = &silence;
     link.onTrouble = [](const QString &trouble) { say(trouble); };
     link.wireEvents();
-    link.Panel2Click();
-    if (!link.USBConDown)
+    link.connect();
+    if (!link.reading)
         return fail(noCableMessage(link), kExitNoLink);
     say(QStringLiteral("reading the interface cable at %1")
-            .arg(LinkControl::NodeOf(link.DevListBox[link.DevListSelected].device.get())));
+            .arg(LinkControl::NodeOf(link.devices[link.selectedIndex].device.get())));
     followCable(link);
     if (!options.trace)
         rows.start(true);
     // Reports reach the printer only once the event loop runs.
     if (outputs.table && !outputs.table->start(session.cds1)) {
-        link.Panel2Click();
+        link.disconnect();
         return tableOutFailure(options, *outputs.table);
     }
 
@@ -458,9 +458,9 @@ int live(const LogOptions &options)
     OnTerminationSignals(&context, [] { QCoreApplication::exit(0); });
     QTimer ConTimer;
     QObject::connect(&ConTimer, &QTimer::timeout, &context, [&link, &silence] {
-        link.ConTimerTimer();
+        link.watchdogTick();
         silence.tick();
-        if (!link.USBConDown)
+        if (!link.reading)
             QCoreApplication::exit(kExitNoLink); // the watchdog gave up
     });
     ConTimer.start(StartUp::ConTimerMilliseconds);
@@ -472,8 +472,8 @@ int live(const LogOptions &options)
     messages.ending = true;
     if (status == 0 && link.troubled())
         status = fail(QStringLiteral("the run ended while the interface cable was failing"), kExitNoLink);
-    if (link.USBConDown)
-        link.Panel2Click(); // disconnect: the read thread stops
+    if (link.reading)
+        link.disconnect(); // the read thread stops
     return finishRun(session, options, outputs, output, status);
 }
 

@@ -52,7 +52,7 @@ LinkControl::~LinkControl()
     HidCtl.OnEnumerate = {};
     HidCtl.OnRemoval = {};
     HidCtl.setOnDeviceDataError({});
-    DevListBox.clear(); // checks every device in, stopping its reading
+    devices.clear(); // checks every device in, stopping its reading
 }
 
 void LinkControl::wireEvents()
@@ -78,44 +78,44 @@ QString LinkControl::DeviceDisplayName(THidDevice *device)
 
 std::shared_ptr<THidDevice> LinkControl::selectedDevice() const
 {
-    if (DevListSelected < 0 || DevListSelected >= DevListBox.size())
+    if (selectedIndex < 0 || selectedIndex >= devices.size())
         return {};
-    return DevListBox[DevListSelected].device;
+    return devices[selectedIndex].device;
 }
 
 void LinkControl::log(const QString &line)
 {
-    HistoryListBox.append(line);
+    eventLog.append(line);
 }
 
 // CurrentDevice := none; with an entry selected, the device of that entry.
 bool LinkControl::takeSelectedDevice()
 {
     CurrentDevice.reset();
-    if (DevListBox.isEmpty() || DevListSelected < 0)
+    if (devices.isEmpty() || selectedIndex < 0)
         return false;
     CurrentDevice = selectedDevice();
     return true;
 }
 
-void LinkControl::ReadBtnClick()
+void LinkControl::applyProbe()
 {
     if (!takeSelectedDevice())
         return;
     const std::shared_ptr<THidDevice> device = CurrentDevice.lock();
     if (!device || !device->ReadWriteAccess) {
-        ReadBtnDown = false;
+        probing = false;
         return;
     }
-    setReading(device, ReadBtnDown ? Reading::Probe : Reading::Nothing);
+    setReading(device, probing ? Reading::Probe : Reading::Nothing);
 }
 
 // Gives the device the report handler for `reading`, and remembers which
 // device the meter's readings (Read618) come from.
-void LinkControl::setReading(const std::shared_ptr<THidDevice> &device, Reading reading)
+void LinkControl::setReading(const std::shared_ptr<THidDevice> &device, Reading what)
 {
-    device->setOnData(reading == Reading::Meter ? Read618 : reading == Reading::Probe ? ReadProbe : THidDataEvent());
-    if (reading == Reading::Meter)
+    device->setOnData(what == Reading::Meter ? Read618 : what == Reading::Probe ? ReadProbe : THidDataEvent());
+    if (what == Reading::Meter)
         meterReader = device;
     else if (meterReader.lock() == device)
         meterReader.reset();
@@ -135,17 +135,17 @@ void LinkControl::tellTrouble(const QString &what)
         onTrouble(what);
 }
 
-void LinkControl::SetFeatureClick()
+void LinkControl::configureCable()
 {
     if (!takeSelectedDevice()) {
         messages.information(NotConnectedMessage);
-        USBConDown = false;
+        reading = false;
         return;
     }
     // The window goes on whatever the result; it is told to whoever follows troubles.
     if (const std::shared_ptr<THidDevice> device = CurrentDevice.lock()) {
         errno = 0;
-        if (!device->SendFeature(FeatureReport.data(), int(FeatureReport.size())) && USBConDown)
+        if (!device->SendFeature(FeatureReport.data(), int(FeatureReport.size())) && reading)
             tellTrouble(QStringLiteral("%1: the cable's settings could not be written: %2")
                             .arg(NodeOf(device.get()), qt_error_string(errno ? errno : EIO)));
     }
@@ -155,53 +155,65 @@ void LinkControl::SetFeatureClick()
     log(line);
 }
 
-void LinkControl::USBConClick()
+void LinkControl::toggleCableReading()
 {
-    USBConDown = !USBConDown;
+    reading = !reading;
     cableLost = false;
     trouble.clear();
-    ReadBtnClick();
-    SetFeatureClick();
+    applyProbe();
+    configureCable();
     state.ReportCount = 0;
     if (!takeSelectedDevice())
         return;
     const std::shared_ptr<THidDevice> device = CurrentDevice.lock();
     if (!device || !device->ReadWriteAccess) {
-        USBConDown = false;
+        reading = false;
         // Without read and write access nothing can be read; when the reason
         // is a missing permission, say how to grant it.
         if (device && device->ReadWriteOpenError == EACCES)
             messages.information(PermissionMessage);
         return;
     }
-    setReading(device, USBConDown ? Reading::Meter : Reading::Nothing);
-    if (USBConDown && device->Capabilities().InputReportByteLength == 0)
+    setReading(device, reading ? Reading::Meter : Reading::Nothing);
+    if (reading && device->Capabilities().InputReportByteLength == 0)
         tellTrouble(QStringLiteral("%1: its report descriptor declares no input report; no reading can arrive")
                         .arg(NodeOf(device.get())));
 }
 
-void LinkControl::Panel2Click()
+void LinkControl::connect()
+{
+    if (!connected)
+        toggleConnection();
+}
+
+void LinkControl::disconnect()
+{
+    if (connected)
+        toggleConnection();
+}
+
+void LinkControl::toggleConnection()
 {
     display.lcd.rsUSB.visible = false;
     const bool usb = state.PortSelection > 4;
     if (!connected) {
         if (usb) {
-            USBConClick();
-            connected = USBConDown;
+            toggleCableReading();
+            connected = reading;
         } else {
             // No serial port is opened, so switching cannot fail here.
             connected = true;
         }
-        ComsetEnabled = false;
+        portsEnabled = false;
         return;
     }
     connected = false;
-    ComsetEnabled = true;
+    portsEnabled = true;
     if (state.PortSelection == 5)
-        USBConClick();
+        toggleCableReading();
 }
 
-QString LinkControl::Panel2Caption() const
+QString LinkControl::connectCaption() const
 {
     return connected ? QStringLiteral("DISCONNECT") : QStringLiteral("CONNECT");
 }
@@ -225,7 +237,7 @@ QString LinkControl::portCaption() const
     return state.PortSelection == 5 ? QStringLiteral("USB") : QStringLiteral("COM%1").arg(state.PortSelection);
 }
 
-void LinkControl::ConTimerTimer()
+void LinkControl::watchdogTick()
 {
     ModuleState &s = state;
     if (s.WatchdogTicks != kAlarmTicks) {
@@ -245,7 +257,7 @@ void LinkControl::giveUp()
 {
     ModuleState &s = state;
     s.ReportCount = 0;
-    USBConDown = false;
+    reading = false;
     if (const std::shared_ptr<THidDevice> device = CurrentDevice.lock())
         setReading(device, Reading::Nothing);
     messages.information(MeterNotReadyMessage);
@@ -260,7 +272,7 @@ void LinkControl::giveUp()
 std::shared_ptr<THidDevice> LinkControl::cableBeingRead() const
 {
     const std::shared_ptr<THidDevice> device = CurrentDevice.lock();
-    if (!USBConDown || !device || !device->PluggedIn || device != meterReader.lock())
+    if (!reading || !device || !device->PluggedIn || device != meterReader.lock())
         return {};
     return device;
 }
@@ -271,14 +283,14 @@ std::shared_ptr<THidDevice> LinkControl::cableBeingRead() const
 void LinkControl::HidCtlDeviceChange(QObject *)
 {
     const std::shared_ptr<THidDevice> current = CurrentDevice.lock();
-    const bool wasReading = USBConDown && current && current == meterReader.lock();
+    const bool wasReading = reading && current && current == meterReader.lock();
     keptReader = cableBeingRead();
     if (!keptReader) {
-        ReadBtnDown = false;
-        ReadBtnClick();
+        probing = false;
+        applyProbe();
     }
-    DevListBox.clear(); // destroys (checks in) every listed device but the one being read
-    DevListSelected = -1;
+    devices.clear(); // destroys (checks in) every listed device but the one being read
+    selectedIndex = -1;
     HidCtl.Enumerate();
     selectCable();
     const bool cableGone = wasReading && !keptReader;
@@ -289,15 +301,15 @@ void LinkControl::HidCtlDeviceChange(QObject *)
 // The entry of the cable being read; otherwise the last entry named after the cable.
 void LinkControl::selectCable()
 {
-    for (qsizetype i = DevListBox.size() - 1; i >= 0; --i) {
-        if (keptReader && DevListBox[i].device == keptReader) {
-            DevListSelected = int(i);
+    for (qsizetype i = devices.size() - 1; i >= 0; --i) {
+        if (keptReader && devices[i].device == keptReader) {
+            selectedIndex = int(i);
             return;
         }
     }
-    for (qsizetype i = DevListBox.size() - 1; i >= 0; --i) {
-        if (DevListBox[i].text == CableName) {
-            DevListSelected = int(i);
+    for (qsizetype i = devices.size() - 1; i >= 0; --i) {
+        if (devices[i].text == CableName) {
+            selectedIndex = int(i);
             return;
         }
     }
@@ -311,15 +323,15 @@ void LinkControl::reportCable(bool cableGone)
             onCableLost();
     }
     // Also when the cable went and came back between two looks.
-    if (cableLost && USBConDown && DevListSelected >= 0 && onCableBack)
+    if (cableLost && reading && selectedIndex >= 0 && onCableBack)
         onCableBack();
 }
 
 bool LinkControl::resumeReading()
 {
-    if (!USBConDown)
+    if (!reading)
         return false;
-    SetFeatureClick();
+    configureCable();
     state.ReportCount = 0;
     const std::shared_ptr<THidDevice> device = CurrentDevice.lock();
     if (!device || !device->ReadWriteAccess)
@@ -336,7 +348,7 @@ bool LinkControl::HidCtlEnumerate(THidDevice *HidDev, int Idx)
         entry.device.reset(device);
     else if (keptReader.get() == HidDev)
         entry.device = keptReader; // still checked out to us, and still reading
-    DevListBox.append(entry);
+    devices.append(entry);
     return true;
 }
 

@@ -37,8 +37,8 @@ struct DevListEntry
 // The main window's side of the USB link: the device list filled from the HID
 // controller's events, the cable picked by its name, connecting and
 // disconnecting with the cable's feature report, the event log, and the
-// connection watchdog. The hidden controls that hold the link's state are
-// plain fields here; the window shows them.
+// connection watchdog. The link's state is plain fields here; the window shows
+// it on its controls (the window's handlers keep the controls' names).
 class LinkControl
 {
 public:
@@ -60,11 +60,20 @@ public:
     // assigning OnDeviceChange fills the device list and picks the cable.
     void wireEvents();
 
-    void Panel2Click();
-    void USBConClick();
-    void ReadBtnClick();
-    void SetFeatureClick();
-    void ConTimerTimer();
+    // The user's connection: on, the cable is configured and read; off, it
+    // is let go. toggleConnection() is the CONNECT button's.
+    void connect();
+    void disconnect();
+    bool isConnected() const { return connected; }
+    void toggleConnection();
+    // The steps connecting takes, each also a control of its own: reading the
+    // selected cable on or off, the diagnostic probe's handler as `probing`
+    // says, the cable's feature report written.
+    void toggleCableReading();
+    void applyProbe();
+    void configureCable();
+    // One second of the connection watchdog.
+    void watchdogTick();
     void HidCtlDeviceChange(QObject *Sender);
     bool HidCtlEnumerate(THidDevice *HidDev, int Idx);
     void HidCtlArrival(THidDevice *HidDev);
@@ -94,24 +103,24 @@ public:
     // The node of a device, as troubles name it.
     static QString NodeOf(const THidDevice *device);
 
-    // The hidden controls
-    bool USBConDown = false;  // the connected flag
-    bool ReadBtnDown = false; // never stays down
-    // The user's connection as Panel2 shows it: "DISCONNECT" while on. It
-    // stays on after the cable has gone, until the user or the watchdog ends it.
+    bool reading = false; // the cable's reports go to the meter's handler
+    bool probing = false; // never stays on
+    // The user's connection. It stays on after the cable has gone, until the
+    // user or the watchdog ends it.
     bool connected = false;
-    QString Panel2Caption() const;
+    // The caption of the CONNECT button: "DISCONNECT" while connected.
+    QString connectCaption() const;
     // The port Panel1 steps to from the selected one; none while connected.
     std::optional<int> nextPortSelection() const;
     // Selects port `n` (1 to 4: COM1 to COM4, 5: USB).
     void selectPort(int n);
     // The selected port as Panel1 shows it: "COM1" .. "COM4" or "USB".
     QString portCaption() const;
-    bool ComsetEnabled = true;
-    QList<DevListEntry> DevListBox;
-    int DevListSelected = -1;
-    QStringList HistoryListBox; // the last line is the selected one
-    // The device the link uses; it belongs to its DevListBox entry, so it
+    bool portsEnabled = true;
+    QList<DevListEntry> devices;
+    int selectedIndex = -1;
+    QStringList eventLog; // the last line is the selected one
+    // The device the link uses; it belongs to its devices entry, so it
     // cannot dangle when the list is rebuilt.
     std::weak_ptr<THidDevice> CurrentDevice;
 
@@ -125,7 +134,7 @@ private:
     void reportCable(bool cableGone);
     void tellTrouble(const QString &what);
     enum class Reading { Nothing, Meter, Probe };
-    void setReading(const std::shared_ptr<THidDevice> &device, Reading reading);
+    void setReading(const std::shared_ptr<THidDevice> &device, Reading what);
 
     ModuleState &state;
     MeterDisplay &display;

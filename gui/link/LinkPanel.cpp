@@ -28,37 +28,37 @@ LinkPanel::LinkPanel(LinkControls &controls, LinkControl &linkControl, std::func
 
 void LinkPanel::Panel2Click()
 {
-    link.Panel2Click();
+    link.toggleConnection();
     refresh();
 }
 
 void LinkPanel::USBConClick()
 {
-    link.USBConClick();
+    link.toggleCableReading();
     refresh();
 }
 
 void LinkPanel::ReadBtnClick()
 {
-    link.ReadBtnClick();
+    link.applyProbe();
     refresh();
 }
 
 void LinkPanel::SetFeatureClick()
 {
-    link.SetFeatureClick();
+    link.configureCable();
     refresh();
 }
 
 void LinkPanel::ConTimerTimer()
 {
-    link.ConTimerTimer();
+    link.watchdogTick();
     refresh();
 }
 
 void LinkPanel::logProbe(const QString &line)
 {
-    link.HistoryListBox.append(line);
+    link.eventLog.append(line);
     refresh();
 }
 
@@ -66,13 +66,13 @@ void LinkPanel::logProbe(const QString &line)
 // and the LCD's state follow them.
 void LinkPanel::refresh()
 {
-    ui.Panel2->setCaption(link.Panel2Caption());
+    ui.Panel2->setCaption(link.connectCaption());
     ui.Panel2->setCaptionColor(Qt::black);
-    ui.Comset->setEnabled(link.ComsetEnabled);
-    ui.USBCon->setChecked(link.USBConDown);
+    ui.Comset->setEnabled(link.portsEnabled);
+    ui.USBCon->setChecked(link.reading);
 
     QStringList names;
-    for (const DevListEntry &entry : link.DevListBox)
+    for (const DevListEntry &entry : link.devices)
         names << entry.text;
     QStringList shown;
     for (int i = 0; i < ui.DevListBox->count(); ++i)
@@ -81,9 +81,9 @@ void LinkPanel::refresh()
         ui.DevListBox->clear();
         ui.DevListBox->addItems(names);
     }
-    ui.DevListBox->setCurrentRow(link.DevListSelected);
-    for (qsizetype i = ui.HistoryListBox->count(); i < link.HistoryListBox.size(); ++i)
-        ui.HistoryListBox->addItem(link.HistoryListBox[i]);
+    ui.DevListBox->setCurrentRow(link.selectedIndex);
+    for (qsizetype i = ui.HistoryListBox->count(); i < link.eventLog.size(); ++i)
+        ui.HistoryListBox->addItem(link.eventLog[i]);
     ui.HistoryListBox->setCurrentRow(ui.HistoryListBox->count() - 1);
     changed();
 }

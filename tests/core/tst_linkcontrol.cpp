@@ -72,7 +72,7 @@ struct Fixture
     void ticks(int count)
     {
         for (int i = 0; i < count; ++i)
-            link->ConTimerTimer();
+            link->watchdogTick();
     }
 };
 
@@ -122,8 +122,8 @@ void TestLinkControl::deviceDisplayName()
     cable.serial = serial.isValid() ? std::optional<QString>(serial.toString()) : std::nullopt;
     Fixture f({cable});
     LinkControl &link = f.load();
-    QCOMPARE(link.DevListBox.size(), 2);
-    QCOMPARE(link.DevListBox[1].text, name);
+    QCOMPARE(link.devices.size(), 2);
+    QCOMPARE(link.devices[1].text, name);
 }
 
 void TestLinkControl::cableSelection_data()
@@ -144,8 +144,8 @@ void TestLinkControl::cableSelection()
     QFETCH(int, selected);
     Fixture f(interfaces);
     LinkControl &link = f.load();
-    QCOMPARE(link.DevListSelected, selected);
-    for (const DevListEntry &entry : link.DevListBox)
+    QCOMPARE(link.selectedIndex, selected);
+    for (const DevListEntry &entry : link.devices)
         QVERIFY(entry.device && entry.device->CheckedOut);
 }
 
@@ -154,12 +154,12 @@ void TestLinkControl::connectConfiguresTheCableAndReads()
     Fixture f;
     LinkControl &link = f.load();
     f.session.state.ReportCount = 5;
-    link.Panel2Click();
+    link.toggleConnection();
     QCOMPARE(f.platform.featureReports(kCable), QList<QByteArray>{QByteArray::fromHex("00600900000300000000")});
-    QCOMPARE(link.HistoryListBox.last(), QStringLiteral("00 60 09 00 00 03 00 00 00 00 "));
-    QCOMPARE(link.Panel2Caption(), QStringLiteral("DISCONNECT"));
-    QVERIFY(link.USBConDown);
-    QVERIFY(!link.ComsetEnabled);
+    QCOMPARE(link.eventLog.last(), QStringLiteral("00 60 09 00 00 03 00 00 00 00 "));
+    QCOMPARE(link.connectCaption(), QStringLiteral("DISCONNECT"));
+    QVERIFY(link.reading);
+    QVERIFY(!link.portsEnabled);
     QCOMPARE(f.session.state.ReportCount, 0);
     QVERIFY(!f.session.display.lcd.rsUSB.visible);
     QVERIFY(f.boxes.shown.isEmpty());
@@ -168,23 +168,23 @@ void TestLinkControl::connectConfiguresTheCableAndReads()
     QTRY_COMPARE(f.window.frames, 1);
     QCOMPARE(f.session.state.ReadingText, QStringLiteral("012.34"));
 
-    link.Panel2Click(); // disconnect writes the feature report again
-    QCOMPARE(link.Panel2Caption(), QStringLiteral("CONNECT"));
-    QVERIFY(!link.USBConDown);
-    QVERIFY(link.ComsetEnabled);
+    link.toggleConnection(); // disconnect writes the feature report again
+    QCOMPARE(link.connectCaption(), QStringLiteral("CONNECT"));
+    QVERIFY(!link.reading);
+    QVERIFY(link.portsEnabled);
     QCOMPARE(f.platform.featureReports(kCable).size(), 2);
-    QVERIFY(!link.DevListBox[1].device->ReadThread());
+    QVERIFY(!link.devices[1].device->ReadThread());
 }
 
 void TestLinkControl::connectWithoutACable()
 {
     Fixture f({SimulatedHidPlatform::cable(kCable, QStringLiteral("A1"))});
     LinkControl &link = f.load();
-    link.Panel2Click();
+    link.toggleConnection();
     QCOMPARE(f.boxes.shown, QStringList{LinkControl::NotConnectedMessage});
-    QCOMPARE(link.Panel2Caption(), QStringLiteral("CONNECT"));
-    QVERIFY(!link.USBConDown);
-    QVERIFY(!link.ComsetEnabled); // disabled all the same
+    QCOMPARE(link.connectCaption(), QStringLiteral("CONNECT"));
+    QVERIFY(!link.reading);
+    QVERIFY(!link.portsEnabled); // disabled all the same
 }
 
 void TestLinkControl::connectWithoutPermission()
@@ -193,10 +193,10 @@ void TestLinkControl::connectWithoutPermission()
     cable.queryOnly = true; // EACCES on read-write opening
     Fixture f({cable});
     LinkControl &link = f.load();
-    QCOMPARE(link.DevListSelected, 1); // listed by name all the same
-    link.Panel2Click();
+    QCOMPARE(link.selectedIndex, 1); // listed by name all the same
+    link.toggleConnection();
     QCOMPARE(f.boxes.shown, QStringList{LinkControl::PermissionMessage});
-    QCOMPARE(link.Panel2Caption(), QStringLiteral("CONNECT"));
+    QCOMPARE(link.connectCaption(), QStringLiteral("CONNECT"));
     QVERIFY(f.platform.featureReports(kCable).isEmpty());
 }
 
@@ -205,12 +205,12 @@ void TestLinkControl::comPortsOpenNothing()
     Fixture f;
     LinkControl &link = f.load();
     f.session.state.PortSelection = 3;
-    link.Panel2Click();
-    QCOMPARE(link.Panel2Caption(), QStringLiteral("DISCONNECT"));
-    QVERIFY(!link.ComsetEnabled);
-    link.Panel2Click();
-    QCOMPARE(link.Panel2Caption(), QStringLiteral("CONNECT"));
-    QVERIFY(link.ComsetEnabled);
+    link.toggleConnection();
+    QCOMPARE(link.connectCaption(), QStringLiteral("DISCONNECT"));
+    QVERIFY(!link.portsEnabled);
+    link.toggleConnection();
+    QCOMPARE(link.connectCaption(), QStringLiteral("CONNECT"));
+    QVERIFY(link.portsEnabled);
     QVERIFY(f.platform.featureReports(kCable).isEmpty());
     QVERIFY(f.boxes.shown.isEmpty());
 }
@@ -235,7 +235,7 @@ void TestLinkControl::dataEndsTheAlarm()
 {
     Fixture f;
     LinkControl &link = f.load();
-    link.Panel2Click();
+    link.toggleConnection();
     f.ticks(40);
     QVERIFY(f.session.display.FlashTimeEnabled);
     f.sendFrame();
@@ -250,8 +250,8 @@ void TestLinkControl::watchdogGivesUpWithItsMessageModal()
 {
     Fixture f;
     LinkControl &link = f.load();
-    link.Panel2Click();
-    THidDevice *cable = link.DevListBox[1].device.get();
+    link.toggleConnection();
+    THidDevice *cable = link.devices[1].device.get();
     QVERIFY(cable->ReadThread());
 
     f.ticks(30);
@@ -269,8 +269,8 @@ void TestLinkControl::watchdogGivesUpWithItsMessageModal()
     QCOMPARE(f.session.state.WatchdogTicks, 31);
     QCOMPARE(f.session.state.ReportCount, 1 + 3);
     QVERIFY(!f.session.display.FlashTimeEnabled);
-    QCOMPARE(link.Panel2Caption(), QStringLiteral("CONNECT"));
-    QVERIFY(!link.USBConDown);
+    QCOMPARE(link.connectCaption(), QStringLiteral("CONNECT"));
+    QVERIFY(!link.reading);
     QVERIFY(!cable->ReadThread());
     QVERIFY(f.session.indicator.CONokNVisible());
 
@@ -285,14 +285,14 @@ void TestLinkControl::unplugWhileConnected()
 {
     Fixture f;
     LinkControl &link = f.load();
-    link.Panel2Click();
+    link.toggleConnection();
     f.platform.unplug(kCable);
     f.platform.notifyChange();
     // Still "DISCONNECT" with USBCon down, and no handler on any device.
-    QCOMPARE(link.Panel2Caption(), QStringLiteral("DISCONNECT"));
-    QVERIFY(link.USBConDown);
-    QCOMPARE(link.DevListSelected, -1);
-    QCOMPARE(link.DevListBox.size(), 1);
+    QCOMPARE(link.connectCaption(), QStringLiteral("DISCONNECT"));
+    QVERIFY(link.reading);
+    QCOMPARE(link.selectedIndex, -1);
+    QCOMPARE(link.devices.size(), 1);
     QVERIFY(link.CurrentDevice.expired());
 
     // The watchdog gives up on a device that no longer exists: no crash.
@@ -302,18 +302,18 @@ void TestLinkControl::unplugWhileConnected()
     // Replugged: DISCONNECT then CONNECT reconnects to the new cable.
     f.platform.replug(kCable);
     f.platform.notifyChange();
-    QCOMPARE(link.DevListSelected, 1);
-    link.Panel2Click();
-    QCOMPARE(link.Panel2Caption(), QStringLiteral("DISCONNECT"));
-    QVERIFY(link.DevListBox[1].device->ReadThread());
+    QCOMPARE(link.selectedIndex, 1);
+    link.toggleConnection();
+    QCOMPARE(link.connectCaption(), QStringLiteral("DISCONNECT"));
+    QVERIFY(link.devices[1].device->ReadThread());
 }
 
 void TestLinkControl::otherDevicesComingAndGoingKeepTheReading()
 {
     Fixture f;
     LinkControl &link = f.load();
-    link.Panel2Click();
-    const std::shared_ptr<THidDevice> cable = link.DevListBox[1].device;
+    link.toggleConnection();
+    const std::shared_ptr<THidDevice> cable = link.devices[1].device;
     f.sendFrame();
     QTRY_COMPARE(f.window.frames, 1);
 
@@ -322,8 +322,8 @@ void TestLinkControl::otherDevicesComingAndGoingKeepTheReading()
     f.platform.notifyChange();
     f.platform.plug(SimulatedHidPlatform::cable("/dev/sim/cable2"));
     f.platform.notifyChange();
-    QCOMPARE(link.DevListBox.size(), 4);
-    QCOMPARE(link.DevListBox[link.DevListSelected].device, cable); // still the cable being read
+    QCOMPARE(link.devices.size(), 4);
+    QCOMPARE(link.devices[link.selectedIndex].device, cable); // still the cable being read
     f.sendFrame();
     QTRY_COMPARE(f.window.frames, 2);
     f.platform.unplug("/dev/sim/pad");
@@ -335,7 +335,7 @@ void TestLinkControl::otherDevicesComingAndGoingKeepTheReading()
     QVERIFY(cable->ReadThread());
     QVERIFY(f.boxes.shown.isEmpty());
 
-    link.Panel2Click(); // disconnecting stops the reader as ever
+    link.toggleConnection(); // disconnecting stops the reader as ever
     QVERIFY(!cable->ReadThread());
 }
 
@@ -346,7 +346,7 @@ void TestLinkControl::cableLostAndBackAreReported()
     QStringList events;
     link.onCableLost = [&] { events << "lost"; };
     link.onCableBack = [&] { events << "back"; };
-    link.Panel2Click();
+    link.toggleConnection();
     f.platform.plug(SimulatedHidPlatform::otherDevice("/dev/sim/pad", QStringLiteral("Pad")));
     f.platform.notifyChange();
     QCOMPARE(events, QStringList());
@@ -365,7 +365,7 @@ void TestLinkControl::cableLostAndBackAreReported()
     QCOMPARE(f.platform.featureReports(kCable).size(), 1); // the new cable is configured
     f.sendFrame();
     QTRY_COMPARE(f.window.frames, 1);
-    QCOMPARE(link.Panel2Caption(), QStringLiteral("DISCONNECT"));
+    QCOMPARE(link.connectCaption(), QStringLiteral("DISCONNECT"));
 
     // Gone and back between two looks: both said at once.
     f.platform.unplug(kCable);
@@ -374,7 +374,7 @@ void TestLinkControl::cableLostAndBackAreReported()
     QCOMPARE(events, QStringList({"lost", "back", "lost", "back"}));
 
     // Once disconnected, a returning cable is nobody's business.
-    link.Panel2Click();
+    link.toggleConnection();
     f.platform.unplug(kCable);
     f.platform.notifyChange();
     f.platform.replug(kCable);
@@ -388,15 +388,15 @@ void TestLinkControl::logLines()
     LinkControl &link = f.load();
     f.platform.plug(SimulatedHidPlatform::otherDevice("/dev/sim/pad", QStringLiteral("Pad")));
     f.platform.notifyChange();
-    QCOMPARE(link.HistoryListBox.last(), QStringLiteral("Arrival of Pad"));
+    QCOMPARE(link.eventLog.last(), QStringLiteral("Arrival of Pad"));
     f.platform.unplug("/dev/sim/pad");
     f.platform.notifyChange();
-    QCOMPARE(link.HistoryListBox.last(), QStringLiteral("Removal of Pad"));
+    QCOMPARE(link.eventLog.last(), QStringLiteral("Removal of Pad"));
 
     link.HidCtlDeviceDataError(nullptr, EIO);
-    QCOMPARE(link.HistoryListBox.last(), QStringLiteral("READ ERROR: %1 (5)").arg(qt_error_string(EIO)));
+    QCOMPARE(link.eventLog.last(), QStringLiteral("READ ERROR: %1 (5)").arg(qt_error_string(EIO)));
     link.HidCtlDeviceDataError(nullptr, 0x1F);
-    QVERIFY(link.HistoryListBox.last().endsWith(QStringLiteral(" (1F)")));
+    QVERIFY(link.eventLog.last().endsWith(QStringLiteral(" (1F)")));
 }
 
 // What goes wrong with a connected cable is told, with its node, once until
@@ -411,10 +411,10 @@ void TestLinkControl::troublesAreToldOnceUntilDataComes()
         Fixture f({mute});
         LinkControl &link = f.load();
         link.onTrouble = [&](const QString &trouble) { told << trouble; };
-        link.Panel2Click();
+        link.toggleConnection();
         QCOMPARE(told, QStringList{QString::fromLatin1(kCable) +
                                    ": its report descriptor declares no input report; no reading can arrive"});
-        link.Panel2Click();
+        link.toggleConnection();
     }
     told.clear();
     SimulatedHidPlatform::Interface failing = SimulatedHidPlatform::cable(kCable);
@@ -422,7 +422,7 @@ void TestLinkControl::troublesAreToldOnceUntilDataComes()
     Fixture f({failing});
     LinkControl &link = f.load();
     link.onTrouble = [&](const QString &trouble) { told << trouble; };
-    link.Panel2Click();
+    link.toggleConnection();
     QCOMPARE(told.size(), 1);
     QVERIFY2(told[0].startsWith(QString::fromLatin1(kCable) + ": the cable's settings could not be written: "),
              qPrintable(told[0]));
@@ -432,11 +432,11 @@ void TestLinkControl::troublesAreToldOnceUntilDataComes()
     f.platform.failNextRead(kCable, EIO);
     QTRY_COMPARE(told.size(), 2);
     QCOMPARE(told[1], QString::fromLatin1(kCable) + ": reading failed: " + qt_error_string(EIO));
-    link.HidCtlDeviceDataError(link.DevListBox[1].device.get(), EIO); // the same again: not told twice
+    link.HidCtlDeviceDataError(link.devices[1].device.get(), EIO); // the same again: not told twice
     QCOMPARE(told.size(), 2);
     link.dataArrived();
     QVERIFY(!link.troubled());
-    link.HidCtlDeviceDataError(link.DevListBox[1].device.get(), EIO);
+    link.HidCtlDeviceDataError(link.devices[1].device.get(), EIO);
     QCOMPARE(told.size(), 3);
 }
 

@@ -80,7 +80,7 @@ void TestEndToEnd::connectShowsLiveReadings()
     QTest::mouseClick(frm.Panel2, Qt::LeftButton);
     QCOMPARE(frm.Panel2->caption(), QStringLiteral("CONNECT"));
     QCOMPARE(platform.featureReports(kCable).size(), 2);
-    QVERIFY(!frm.link->DevListBox[1].device->ReadThread());
+    QVERIFY(!frm.link->devices[1].device->ReadThread());
 }
 
 // A logout or a kill closes the window as its close box does: the program

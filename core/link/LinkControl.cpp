@@ -218,7 +218,7 @@ QString LinkControl::connectCaption() const
     return connected ? QStringLiteral("DISCONNECT") : QStringLiteral("CONNECT");
 }
 
-// The port after the selected one, as Panel1 steps through them: COM1 to COM4,
+// The port after the selected one, as the port button steps through them: COM1 to COM4,
 // USB, COM1 again. Not while connected.
 std::optional<int> LinkControl::nextPortSelection() const
 {

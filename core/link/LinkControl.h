@@ -110,11 +110,11 @@ public:
     bool connected = false;
     // The caption of the CONNECT button: "DISCONNECT" while connected.
     QString connectCaption() const;
-    // The port Panel1 steps to from the selected one; none while connected.
+    // The port the port button steps to from the selected one; none while connected.
     std::optional<int> nextPortSelection() const;
     // Selects port `n` (1 to 4: COM1 to COM4, 5: USB).
     void selectPort(int n);
-    // The selected port as Panel1 shows it: "COM1" .. "COM4" or "USB".
+    // The selected port as the port button shows it: "COM1" .. "COM4" or "USB".
     QString portCaption() const;
     bool portsEnabled = true;
     QList<DevListEntry> devices;

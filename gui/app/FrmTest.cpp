@@ -158,21 +158,6 @@ void TFrmTest::Panel2Click()
     linkPanel->Panel2Click();
 }
 
-void TFrmTest::USBConClick()
-{
-    linkPanel->USBConClick();
-}
-
-void TFrmTest::ReadBtnClick()
-{
-    linkPanel->ReadBtnClick();
-}
-
-void TFrmTest::SetFeatureClick()
-{
-    linkPanel->SetFeatureClick();
-}
-
 void TFrmTest::ConTimerTimer()
 {
     linkPanel->ConTimerTimer();
@@ -181,31 +166,6 @@ void TFrmTest::ConTimerTimer()
 void TFrmTest::Panel1Click()
 {
     linkPanel->Panel1Click();
-}
-
-void TFrmTest::COM1Click()
-{
-    linkPanel->selectComPort(1);
-}
-
-void TFrmTest::COM2Click()
-{
-    linkPanel->selectComPort(2);
-}
-
-void TFrmTest::COM3Click()
-{
-    linkPanel->selectComPort(3);
-}
-
-void TFrmTest::COM4Click()
-{
-    linkPanel->selectComPort(4);
-}
-
-void TFrmTest::USBClick()
-{
-    linkPanel->USBClick();
 }
 
 void TFrmTest::INDataToTable(int mode)
@@ -235,29 +195,9 @@ void TFrmTest::NewClick()
     ClearRClick();
 }
 
-void TFrmTest::SpeedButton9Click()
-{
-    recordingPanel->SpeedButton9Click();
-}
-
 void TFrmTest::setLimitClick(QAction *item, qint32 limit)
 {
     recordingPanel->setLimitClick(item, limit);
-}
-
-void TFrmTest::BtFillClick()
-{
-    chartPanel->BtFillClick();
-}
-
-void TFrmTest::FillPClick()
-{
-    chartPanel->FillPClick();
-}
-
-void TFrmTest::MaxrecordChange()
-{
-    chartPanel->MaxrecordChange();
 }
 
 void TFrmTest::BtFirstClick()
@@ -285,24 +225,9 @@ void TFrmTest::BtNewClick()
     chartPanel->BtNewClick();
 }
 
-void TFrmTest::TbSxClick()
-{
-    chartPanel->TbSxClick();
-}
-
 void TFrmTest::BtSaveClick()
 {
     chartPanel->BtSaveClick();
-}
-
-void TFrmTest::Save_asClick()
-{
-    tableFilesPanel->Save_asClick();
-}
-
-void TFrmTest::SpeedButton8Click()
-{
-    tableFilesPanel->SpeedButton8Click();
 }
 
 void TFrmTest::OpenClick()
@@ -314,16 +239,6 @@ void TFrmTest::OpenClick()
 void TFrmTest::SpeedButton4Click()
 {
     tableFilesPanel->SpeedButton4Click();
-}
-
-void TFrmTest::ExportTable(const ReadingTable &Table, const QString &FileName)
-{
-    tableFilesPanel->ExportTable(Table, FileName);
-}
-
-void TFrmTest::ImportTable(const QString &FileName, ReadingTable &Table, bool EmptyFirst)
-{
-    tableFilesPanel->ImportTable(FileName, Table, EmptyFirst);
 }
 
 void TFrmTest::attachReports(TFrmprint &Frmprint)

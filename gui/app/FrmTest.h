@@ -78,31 +78,19 @@ public:
     void ClearRClick();
     void NewClick();
     void setLimitClick(QAction *item, qint32 limit);
-    void BtFillClick();
-    void FillPClick();
-    void MaxrecordChange();
     void BtFirstClick();
     void BTPreviousClick();
     void BtNextClick();
     void BTlastClick();
     void BtNewClick();
-    void TbSxClick();
     void BtSaveClick();
-    void SpeedButton9Click();
 
     // Table files
-    void Save_asClick();
-    void SpeedButton8Click();
     void OpenClick();
     void SpeedButton4Click();
-    void ExportTable(const ReadingTable &Table, const QString &FileName);
-    void ImportTable(const QString &FileName, ReadingTable &Table, bool EmptyFirst);
 
     // Link handlers
     void Panel2Click();
-    void USBConClick();
-    void ReadBtnClick();
-    void SetFeatureClick();
     void ConTimerTimer();
 
     // Reports; they act once the print style dialog is attached.
@@ -119,11 +107,6 @@ public:
     void miExitClick();
     void Panel3Click();
     void Panel1Click();
-    void COM1Click();
-    void COM2Click();
-    void COM3Click();
-    void COM4Click();
-    void USBClick();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -1,8 +1,8 @@
 // Renders the main window in a few typical states, and the reports of a
 // recorded table, to PNG files, for looking at the screens and for the
 // pictures in docs/. Usage: mx840-screens DIR
-#include "gui/app/QtDialogs.h"
 #include "gui/app/FrmTest.h"
+#include "gui/app/QtDialogs.h"
 #include "gui/app/Windows.h"
 #include "gui/chart/TrendChartView.h"
 #include "gui/dialogs/FrmAbout.h"

@@ -7,9 +7,9 @@
 //   mx840-soak MINUTES [--replug SECONDS]      (under xvfb-run; built with
 //   the asan preset, run it from build/asan/tools)
 #include "core/recording/RecordPolicy.h"
-#include "gui/widgets/Dialogs.h"
 #include "gui/app/FrmTest.h"
 #include "gui/app/Windows.h"
+#include "gui/widgets/Dialogs.h"
 #include "platform/sim/SimulatedMachine.h"
 
 #include <QApplication>

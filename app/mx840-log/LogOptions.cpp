@@ -173,8 +173,9 @@ std::optional<LogOptions> ParseLogOptions(const QStringList &arguments, QString 
             if (argument == u"--open")
                 options.open << *name;
             else
-                (argument == u"--out" ? options.out : argument == u"--picture" ? options.picture : options.exportFile) =
-                    *name;
+                (argument == u"--out"       ? options.out
+                 : argument == u"--picture" ? options.picture
+                                            : options.exportFile) = *name;
         } else if (argument == u"--cable") {
             options.source = LogOptions::Source::Cable;
             ++sources;

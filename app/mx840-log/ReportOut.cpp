@@ -1,8 +1,8 @@
 #include "ReportOut.h"
 
+#include "core/common/WholeFile.h"
 #include "gui/reports/ReportExport.h"
 #include "gui/reports/ReportRenderer.h"
-#include "core/common/WholeFile.h"
 
 std::optional<ReportOut> ReportOut::prepare(const LogOptions &options, QString *error)
 {

@@ -64,8 +64,9 @@ bool TableOut::openPartial()
         ::close(other);
     if (held)
         return failWith(EEXIST, QStringLiteral("%1 is being written by another run that is still going").arg(partial));
-    return failWith(EEXIST, QStringLiteral("%1 holds the rows of an earlier run that did not end; move it away first")
-                                .arg(partial));
+    return failWith(
+        EEXIST,
+        QStringLiteral("%1 holds the rows of an earlier run that did not end; move it away first").arg(partial));
 }
 
 bool TableOut::start(const ReadingTable &table)

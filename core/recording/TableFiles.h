@@ -69,8 +69,8 @@ private:
     TableLayout layout;
     WholeFile file;
     quint64 resetsAtStart;
-    qsizetype nextRow = -1;    // -1: not started
-    EncodedTexts encodedTexts; // each distinct text as this layout writes it
+    qsizetype nextRow = -1;     // -1: not started
+    EncodedTexts encodedTexts;  // each distinct text as this layout writes it
     std::vector<qint8> carried; // per text id: 0 not looked at, 1 carried, -1 not
 };
 

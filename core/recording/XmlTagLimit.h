@@ -59,10 +59,10 @@ private:
     State state = State::Text;
     char32_t quote = 0;
     int attributes = 0;
-    qint64 tokenUnits = 0;    // of the token being read
-    QByteArray elementName;   // the first characters of the tag being read
+    qint64 tokenUnits = 0;  // of the token being read
+    QByteArray elementName; // the first characters of the tag being read
     bool nameEnded = false;
-    bool keptLast = true;     // whether the last unit was passed on
+    bool keptLast = true;              // whether the last unit was passed on
     std::array<char32_t, 12> recent{}; // the last units, for "-->", "]]>", "?>" and "<![CDATA["
     int bangLength = 0;
     QString refusal;

@@ -3,8 +3,8 @@
 #include "core/app/MeterSession.h"
 #include "core/hid/HidControllerClass.h"
 #include "core/link/LinkControl.h"
-#include "gui/app/QtDialogs.h"
 #include "gui/app/FrmTestUi.h"
+#include "gui/app/QtDialogs.h"
 
 #include <QMainWindow>
 #include <QString>

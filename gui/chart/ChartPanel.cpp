@@ -3,10 +3,10 @@
 #include "core/app/MeterSession.h"
 #include "core/common/Messages.h"
 #include "core/common/WholeFile.h"
-#include "gui/widgets/Dialogs.h"
 #include "gui/chart/ChartControls.h"
 #include "gui/chart/TrendChartView.h"
 #include "gui/display/DisplayPanel.h"
+#include "gui/widgets/Dialogs.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -134,7 +134,8 @@ void ChartPanel::BtSaveClick()
     const bool saved = out.open() && ui.Chtshow->picture().save(&out.device(), "BMP") && out.commit();
     if (!saved) {
         const QString why = out.errorString();
-        dialogs->error(Messages::CannotCreateFile(file, why.isEmpty() ? QStringLiteral("The picture could not be made.") : why));
+        dialogs->error(
+            Messages::CannotCreateFile(file, why.isEmpty() ? QStringLiteral("The picture could not be made.") : why));
         return;
     }
     dialogs->information(QStringLiteral("Graphic has saved on %1").arg(file));

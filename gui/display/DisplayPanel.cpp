@@ -1,8 +1,8 @@
 #include "gui/display/DisplayPanel.h"
 
 #include "core/app/MeterSession.h"
-#include "gui/display/DisplayControls.h"
 #include "gui/display/DialPanel.h"
+#include "gui/display/DisplayControls.h"
 #include "gui/display/VirtualLcd.h"
 
 #include <QLabel>

@@ -1,11 +1,11 @@
 #include "gui/recording/RecordingPanel.h"
 
 #include "core/app/MeterSession.h"
-#include "gui/widgets/Dialogs.h"
 #include "gui/display/DisplayPanel.h"
-#include "gui/recording/RecordingControls.h"
 #include "gui/display/VirtualLcd.h"
 #include "gui/recording/ReadingTableModel.h"
+#include "gui/recording/RecordingControls.h"
+#include "gui/widgets/Dialogs.h"
 
 #include <QAction>
 #include <QCheckBox>

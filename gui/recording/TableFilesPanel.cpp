@@ -2,9 +2,9 @@
 
 #include "core/app/MeterSession.h"
 #include "core/recording/TableFiles.h"
-#include "gui/widgets/Dialogs.h"
-#include "gui/recording/TableFilesControls.h"
 #include "gui/recording/RecordingPanel.h"
+#include "gui/recording/TableFilesControls.h"
+#include "gui/widgets/Dialogs.h"
 
 #include <QAction>
 #include <QToolButton>

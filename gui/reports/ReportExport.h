@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/common/WholeFile.h"
 #include "core/common/SlicedJob.h"
+#include "core/common/WholeFile.h"
 #include "core/reports/ReportContent.h"
 
 #include <QString>

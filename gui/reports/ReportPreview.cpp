@@ -1,9 +1,9 @@
 #include "gui/reports/ReportPreview.h"
 
-#include "gui/widgets/Dialogs.h"
 #include "gui/reports/ReportExport.h"
 #include "gui/reports/ReportPrint.h"
 #include "gui/reports/ReportRenderer.h"
+#include "gui/widgets/Dialogs.h"
 #include "gui/widgets/FileDialogs.h"
 
 #include <QComboBox>

@@ -2,9 +2,9 @@
 
 #include "core/app/MeterSession.h"
 #include "core/reports/ReportLayout.h"
-#include "gui/widgets/Dialogs.h"
 #include "gui/reports/FrmPrint.h"
 #include "gui/reports/ReportRenderer.h"
+#include "gui/widgets/Dialogs.h"
 
 #include <QFileInfo>
 #include <QPushButton>

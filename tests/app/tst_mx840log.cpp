@@ -185,8 +185,8 @@ void TestMx840Log::failures_data()
                                          << QByteArray("tick\n") << "the extension names the format";
     QTest::newRow("out twice") << QStringList{"--replay", "FILE", "--out", "DIR/a.xls", "--out", "DIR/b.xls"}
                                << QByteArray("tick\n") << "--out may be given once";
-    QTest::newRow("open without its file") << QStringList{"--open", "--replay", "FILE"} << QByteArray("tick\n")
-                                           << "--open needs a file name";
+    QTest::newRow("open without its file")
+        << QStringList{"--open", "--replay", "FILE"} << QByteArray("tick\n") << "--open needs a file name";
     QTest::newRow("empty out") << QStringList{"--replay", "FILE", "--out", ""} << QByteArray("tick\n")
                                << "not an empty one";
 }
@@ -423,8 +423,7 @@ QByteArray hugePng(quint32 side)
     };
     const QByteArray header = bigEndian(side) + bigEndian(side) + QByteArray("\x01\0\0\0\0", 5);
     const QByteArray rows(qsizetype(side / 8 + 1) * side, '\0'); // a filter byte and the row's bits
-    return "\x89PNG\r\n\x1a\n" + chunk("IHDR", header) + chunk("IDAT", qCompress(rows, 9).mid(4)) +
-           chunk("IEND", {});
+    return "\x89PNG\r\n\x1a\n" + chunk("IHDR", header) + chunk("IDAT", qCompress(rows, 9).mid(4)) + chunk("IEND", {});
 }
 
 // A live run started on the simulated meter, with stdout read by the test.
@@ -666,13 +665,13 @@ void TestMx840Log::reportFailures_data()
                                        << "cannot read the picture DIR/cut.png";
     QTest::newRow("export nowhere") << QStringList{"--report", "data", "--export", "DIR/no/such/r.pdf"}
                                     << "cannot export the report to DIR/no/such/r.pdf";
-    QTest::newRow("export into a folder") << QStringList{"--report", "data", "--export", "DIR/folder.pdf"}
-                                          << "DIR/folder.pdf is a folder";
-    QTest::newRow("picture a link loop") << QStringList{"--report", "graph", "--picture", "DIR/loop.png",
-                                                        "--export", "DIR/r.pdf"}
+    QTest::newRow("export into a folder")
+        << QStringList{"--report", "data", "--export", "DIR/folder.pdf"} << "DIR/folder.pdf is a folder";
+    QTest::newRow("picture a link loop") << QStringList{"--report",     "graph",    "--picture",
+                                                        "DIR/loop.png", "--export", "DIR/r.pdf"}
                                          << qt_error_string(ELOOP);
-    QTest::newRow("picture too large") << QStringList{"--report", "graph", "--picture", "DIR/huge.png",
-                                                      "--export", "DIR/r.pdf"}
+    QTest::newRow("picture too large") << QStringList{"--report",     "graph",    "--picture",
+                                                      "DIR/huge.png", "--export", "DIR/r.pdf"}
                                        << "20000 × 20000 pixels, more than the";
 }
 
@@ -808,8 +807,9 @@ void TestMx840Log::fileNamesReachTheFileSystemAsGiven()
     for (const QString &option : {QStringLiteral("--open"), QStringLiteral("--out")}) {
         QProcess shell;
         shell.setWorkingDirectory(dir.path());
-        shell.start("/bin/sh", {"-c", QStringLiteral("exec \"$0\" --replay \"$1\" %1 \"$(printf 'caf\\351.xls')\"").arg(option),
-                                qEnvironmentVariable("MX840_LOG"), replay});
+        shell.start("/bin/sh",
+                    {"-c", QStringLiteral("exec \"$0\" --replay \"$1\" %1 \"$(printf 'caf\\351.xls')\"").arg(option),
+                     qEnvironmentVariable("MX840_LOG"), replay});
         QVERIFY(shell.waitForFinished(20000));
         QCOMPARE(shell.exitCode(), 2);
         const QByteArray err = shell.readAllStandardError();

@@ -35,8 +35,7 @@ QByteArray readAll(const QString &path)
 }
 
 // Runs `work` with writes limited to `bytes` per file, as on a nearly full disk.
-template <typename Work>
-void withFileSizeLimit(rlim_t bytes, Work &&work)
+template <typename Work> void withFileSizeLimit(rlim_t bytes, Work &&work)
 {
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit saved{};
@@ -245,8 +244,10 @@ void TestRecordingWidgets::savesTheChartAsBmp()
     answers.pictureFile = dir.filePath(QStringLiteral("chart.bmp"));
     const QByteArray old = readAll(answers.pictureFile);
     withFileSizeLimit(1000, [this] { frm().BtSaveClick(); });
-    QCOMPARE(answers.shown, QStringList{QStringLiteral("error: Cannot create file \"%1\". %2")
-                                            .arg(answers.pictureFile, qt_error_string(EFBIG))});
+    QCOMPARE(
+        answers.shown,
+        QStringList{
+            QStringLiteral("error: Cannot create file \"%1\". %2").arg(answers.pictureFile, qt_error_string(EFBIG))});
     QCOMPARE(readAll(answers.pictureFile), old);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"chart.bmp"});
 
@@ -363,7 +364,8 @@ void TestRecordingWidgets::tableFileFailuresAndCancel()
     frm().Open->trigger();
     answers.pictureFile = fifo;
     frm().BtSaveClick();
-    const QString refused = "error: \"" + fifo + "\" is not a regular file (a device, a FIFO or a socket); choose a file.";
+    const QString refused =
+        "error: \"" + fifo + "\" is not a regular file (a device, a FIFO or a socket); choose a file.";
     QCOMPARE(answers.shown, (QStringList{refused, refused, refused}));
 
     // A cancelled open of a large file leaves the table as it was, and says nothing.

@@ -164,7 +164,7 @@ void TestReportRenderer::exportsEachFormat()
         const QString path = dir.filePath(name);
         ReportExport job(report, path, *ReportExport::FormatOf(path));
         return job.run() == SlicedJob::Status::Done ? contents(path)
-                                                       : QByteArray("failed: " + job.errorString().toUtf8());
+                                                    : QByteArray("failed: " + job.errorString().toUtf8());
     };
     const QByteArray pdf = exported(data, QStringLiteral("r.pdf"));
     QVERIFY(pdf.startsWith("%PDF"));

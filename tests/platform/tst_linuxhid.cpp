@@ -272,9 +272,8 @@ void TestLinuxHid::logSaysWhatGoesWrongWithTheCable()
         return messages.contains(text);
     };
     QTRY_VERIFY_WITH_TIMEOUT(said("reading the interface cable at /dev/hidraw0"), 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(said("/dev/hidraw0: the cable's settings could not be written: " +
-                                  qt_error_string(EIO).toUtf8()),
-                             10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        said("/dev/hidraw0: the cable's settings could not be written: " + qt_error_string(EIO).toUtf8()), 10000);
     ::kill(pid_t(log.processId()), SIGINT);
     QVERIFY(log.waitForFinished(10000));
     messages += log.readAllStandardError();

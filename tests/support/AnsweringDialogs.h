@@ -1,7 +1,7 @@
 #pragma once
 
-#include "gui/widgets/Dialogs.h"
 #include "gui/reports/ReportRenderer.h"
+#include "gui/widgets/Dialogs.h"
 
 #include <QStringList>
 

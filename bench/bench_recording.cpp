@@ -131,8 +131,8 @@ void chartRedraw(benchmark::State &bench, int pointsPerPage)
     BigWindow &w = bigWindow();
     TrendChart &chart = w.frm.session.chart;
     chart.setPointsPerPage(pointsPerPage);
-    chart.BTlastClick();
-    chart.BTPreviousClick(); // a full page (the last may hold a single point)
+    chart.lastPage();
+    chart.previousPage(); // a full page (the last may hold a single point)
     QPixmap canvas(w.frm.Chtshow->size());
     for (auto _ : bench) {
         w.frm.Chtshow->refresh(chart);

@@ -5,6 +5,7 @@
 #include "gui/app/FrmTest.h"
 #include "gui/app/Windows.h"
 #include "gui/display/DialPanel.h"
+#include "gui/display/DisplayPanel.h"
 #include "gui/display/VirtualLcd.h"
 #include "platform/hid/SimulatedHidPlatform.h"
 
@@ -37,7 +38,7 @@ void BM_ShowData618WithRepaint(benchmark::State &bench)
     QPixmap dial(frm.KD->size());
     int i = 0;
     for (auto _ : bench) {
-        frm.ShowData618(texts[i++ % texts.size()]);
+        frm.displayPanel->ShowData618(texts[i++ % texts.size()]);
         frm.refreshNow();
         // Render both widgets (with their children) as a repaint would.
         frm.Panel9->render(&lcd);

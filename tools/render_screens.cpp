@@ -1,16 +1,17 @@
 // Renders the main window in a few typical states, and the reports of a
 // recorded table, to PNG files, for looking at the screens and for the
 // pictures in docs/. Usage: mx840-screens DIR
+#include "gui/about/FrmAbout.h"
 #include "gui/app/FrmTest.h"
 #include "gui/app/QtDialogs.h"
 #include "gui/app/Windows.h"
 #include "gui/chart/TrendChartView.h"
-#include "gui/dialogs/FrmAbout.h"
-#include "gui/dialogs/FrmSearch.h"
-#include "gui/dialogs/FrmStore.h"
+#include "gui/display/DisplayPanel.h"
 #include "gui/reports/FrmPrint.h"
 #include "gui/reports/ReportPreview.h"
 #include "gui/reports/ReportRenderer.h"
+#include "gui/search/FrmSearch.h"
+#include "gui/store/FrmStore.h"
 #include "platform/hid/SimulatedHidPlatform.h"
 
 #include <QApplication>
@@ -47,7 +48,7 @@ bool renderReports(const QString &dir)
         const QByteArray digits = QByteArray::number(12000 + (i * 37) % 600 + i * 8).rightJustified(5, '0');
         QByteArray reversed = digits;
         std::reverse(reversed.begin(), reversed.end());
-        frm.ShowData618(reversed + "4" + "00000" + "5" + "0201DA");
+        frm.displayPanel->ShowData618(reversed + "4" + "00000" + "5" + "0201DA");
     }
     frm.refreshNow();
     QTest::qWait(50);
@@ -137,9 +138,9 @@ int main(int argc, char *argv[])
         if (!QTest::qWaitForWindowExposed(&frm))
             return 1;
         for (const QByteArray &text : scene.displayTexts)
-            frm.ShowData618(text);
+            frm.displayPanel->ShowData618(text);
         for (int i = 0; i < scene.flashTicks; ++i)
-            frm.FlashTimeTimer();
+            frm.displayPanel->FlashTimeTimer();
         frm.refreshNow();
         QTest::qWait(50);
         frm.grab().save(QDir(dir).filePath(QString::fromLatin1(scene.name) + QStringLiteral(".png")));

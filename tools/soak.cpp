@@ -9,6 +9,8 @@
 #include "core/recording/RecordPolicy.h"
 #include "gui/app/FrmTest.h"
 #include "gui/app/Windows.h"
+#include "gui/link/LinkPanel.h"
+#include "gui/recording/RecordingPanel.h"
 #include "gui/widgets/Dialogs.h"
 #include "platform/sim/SimulatedMachine.h"
 
@@ -74,8 +76,8 @@ int main(int argc, char *argv[])
     LoggedBoxes boxes;
     frm.setDialogs(&boxes);
     frm.show();
-    frm.setLimitClick(frm.setlimit, RecordPolicy::Limitless);
-    frm.Panel2Click(); // CONNECT
+    frm.recordingPanel->setLimitClick(frm.setlimit, RecordPolicy::Limitless);
+    frm.linkPanel->Panel2Click(); // CONNECT
 
     int minute = 0;
     QTimer report;
@@ -99,8 +101,8 @@ int main(int argc, char *argv[])
             // The window leaves reconnecting to its user: DISCONNECT if it
             // still shows the link up, then CONNECT.
             if (frm.link->reading)
-                frm.Panel2Click();
-            frm.Panel2Click();
+                frm.linkPanel->Panel2Click();
+            frm.linkPanel->Panel2Click();
         } else {
             machine->platform.unplug(SimulatedMachine::CablePath);
             machine->platform.notifyChange();

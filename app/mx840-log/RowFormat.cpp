@@ -1,12 +1,10 @@
 #include "RowFormat.h"
 
 #include "core/common/Csv.h"
-#include "core/display/CurrentReading.h"
+#include "core/common/ReadingNumber.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
-
-#include <cmath>
 
 namespace {
 
@@ -70,15 +68,4 @@ QByteArray RowLine(RowFormat format, const ReadingTable::Row &row, const QDateTi
             line << field.value_or(QStringLiteral("NULL")).toUtf8();
     }
     return line.join(format == RowFormat::Csv ? ',' : '\t');
-}
-
-std::optional<double> ReadingNumber(const QString &valueText, const QString &decimalSeparator)
-{
-    QString plain = valueText;
-    plain.replace(ReadingSeparator(decimalSeparator), QStringLiteral("."));
-    bool ok = false;
-    const double number = plain.toDouble(&ok); // the C locale's form
-    if (!ok || !std::isfinite(number))
-        return std::nullopt;
-    return number;
 }

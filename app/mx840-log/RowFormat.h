@@ -27,7 +27,3 @@ std::optional<QByteArray> RowHeader(RowFormat format);
 // Value texts were recorded with.
 QByteArray RowLine(RowFormat format, const ReadingTable::Row &row, const QDateTime &recordedAt,
                    const QString &decimalSeparator);
-
-// A reading text as a number in the C locale: nullopt for the overload
-// ("0L", "L0") and any text that is not a finite number.
-std::optional<double> ReadingNumber(const QString &valueText, const QString &decimalSeparator);

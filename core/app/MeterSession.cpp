@@ -24,8 +24,8 @@ std::optional<Dial::Stroke> MeterSession::ShowData618(const QByteArray &text)
     chart.setLeftAxisRange(0, display.range.ChartAxisMaximum);
     if (!display.holdFlag)
         recordPolicy.INDataToTable(1);
-    if (state.ReadingUnit != state.PreviousUnit)
-        chart.BtNewClick();
-    state.PreviousUnit = state.ReadingUnit;
+    if (state.ReadingUnit != PreviousUnit)
+        chart.clear();
+    PreviousUnit = state.ReadingUnit;
     return needle;
 }

@@ -46,9 +46,11 @@ public:
     TrendChart chart{state};
     ReadingTable cds1;
     RecordPolicy recordPolicy{state, cds1, chart, SysDecimalSep};
-    Dial dial{state};
+    Dial dial;
     MeterDisplay display{state, indicator, dial};
     InputReportReader reader{state, indicator};
+    // The unit of the last shown frame; a new unit starts a new chart.
+    QString PreviousUnit;
 
 private:
     QByteArray displayText;

@@ -8,10 +8,10 @@
 
 TrendChart::TrendChart(ModuleState &moduleState) : state(moduleState)
 {
-    BtNewClick();
+    clear();
 }
 
-void TrendChart::BtNewClick()
+void TrendChart::clear()
 {
     // The placeholder is a sample point at X 0: a random start of 0..999 plus
     // a random step of -125..124, as a magnitude.
@@ -74,7 +74,7 @@ void TrendChart::setFill(bool checked)
     ShowSeries(checked ? Area : Line);
 }
 
-QString TrendChart::MaxrecordChange(const QString &text)
+QString TrendChart::pointsPerPageEdited(const QString &text)
 {
     bool ok = false;
     const int points = text.toInt(&ok, 10);
@@ -114,7 +114,7 @@ void TrendChart::setCurrentPage(int value)
     ++changes;
 }
 
-void TrendChart::BtFirstClick()
+void TrendChart::firstPage()
 {
     setCurrentPage(1);
     buttons.first = buttons.previous = false;
@@ -123,7 +123,7 @@ void TrendChart::BtFirstClick()
     showCurrentPage();
 }
 
-void TrendChart::BTPreviousClick()
+void TrendChart::previousPage()
 {
     if (page == 1) {
         buttons.first = buttons.previous = false;
@@ -135,7 +135,7 @@ void TrendChart::BTPreviousClick()
     showCurrentPage();
 }
 
-void TrendChart::BtNextClick()
+void TrendChart::nextPage()
 {
     if (page == pageCount()) {
         buttons.next = buttons.last = false;
@@ -147,7 +147,7 @@ void TrendChart::BtNextClick()
     showCurrentPage();
 }
 
-void TrendChart::BTlastClick()
+void TrendChart::lastPage()
 {
     setCurrentPage(pageCount());
     buttons.next = buttons.last = false;

@@ -31,7 +31,7 @@ public:
     double value(int series, qsizetype x) const { return values[series][size_t(x)]; }
     void append(int series, double value);
     // Clear: both series emptied and given one placeholder point at X 0.
-    void BtNewClick();
+    void clear();
 
     // Which series is shown (ShowSeries makes it the only active one).
     int visibleSeries() const { return shown; }
@@ -48,19 +48,19 @@ public:
     // Refuses a negative number with the chart's message; true when taken.
     bool setPointsPerPage(int points, QString *refusal = nullptr);
     // The points-per-page edit changed: the refusal to show, or nothing.
-    QString MaxrecordChange(const QString &text);
+    QString pointsPerPageEdited(const QString &text);
     int pageCount() const;
     int currentPage() const { return page; }
     void setCurrentPage(int value);
-    QString Bt10Caption = QStringLiteral("1");
+    QString pageCaption = QStringLiteral("1");
     struct Buttons
     {
         bool first = true, previous = true, next = true, last = true;
     } buttons;
-    void BtFirstClick();
-    void BTPreviousClick();
-    void BtNextClick();
-    void BTlastClick();
+    void firstPage();
+    void previousPage();
+    void nextPage();
+    void lastPage();
     // The record step's jump to the newest page while following.
     void followLastPage();
 
@@ -86,7 +86,7 @@ public:
 private:
     void showCurrentPage()
     {
-        Bt10Caption = QString::number(page);
+        pageCaption = QString::number(page);
         ++changes;
     }
 

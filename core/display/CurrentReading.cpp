@@ -51,8 +51,3 @@ int NeedleValueOf(const QString &readingText, const QString &decimalSeparator, d
     // 15 significant digits turn 12.999999999999998 into 13.
     return ReadingWholePart(QString::number(product, 'g', 15), QStringLiteral("."));
 }
-
-QString ReadingSeparator(const QString &sysDecimalSep)
-{
-    return sysDecimalSep.isEmpty() ? QStringLiteral(".") : sysDecimalSep;
-}

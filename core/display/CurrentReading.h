@@ -28,7 +28,3 @@ std::optional<QString> ReadingTextFor(const QStringList &digitTexts, char pointP
 // The dial needle value (0..1000 within a band) of a reading: the reading times
 // the band's factor, written with 15 significant digits, whole part.
 int NeedleValueOf(const QString &readingText, const QString &decimalSeparator, double factor);
-
-// The separator the reading is written with: the system's, or a point when the
-// system's could not be read (an empty separator would run the digits together).
-QString ReadingSeparator(const QString &sysDecimalSep);

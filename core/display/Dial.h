@@ -3,9 +3,8 @@
 #include "core/display/DialGeometry.h"
 
 #include <QLine>
+#include <QPoint>
 #include <QSize>
-
-struct ModuleState;
 
 // The dial's needle: where it is, and the two strokes that move it.
 class Dial
@@ -13,7 +12,7 @@ class Dial
 public:
     static constexpr QSize PanelSize{369, 157};
 
-    explicit Dial(ModuleState &state);
+    Dial();
 
     // Erase the old needle (a line in the panel colour), then draw the new one.
     struct Stroke
@@ -26,9 +25,11 @@ public:
     const DialGeometry &geometry() const { return dialGeometry; }
     // The value last given to KDrun.
     int needleValue() const { return lastValue; }
+    // Where the needle was last drawn: the next stroke erases it there.
+    QPoint LastNeedleBase;
+    QPoint LastNeedleTip;
 
 private:
-    ModuleState &state;
     DialGeometry dialGeometry;
     int lastValue = 0;
 };

@@ -1,6 +1,7 @@
 #include "core/display/MeterDisplay.h"
 
 #include "core/common/ModuleState.h"
+#include "core/common/ReadingNumber.h"
 #include "core/display/ConnectionIndicator.h"
 #include "core/display/CurrentReading.h"
 #include "core/display/SegmentDecoder.h"
@@ -208,8 +209,8 @@ void MeterDisplay::ShowDigits(bool show)
     }
 }
 
-void MeterDisplay::FlashTimeTimer()
+void MeterDisplay::flashTick()
 {
-    state.FlashPhase = !state.FlashPhase;
-    ShowDigits(state.FlashPhase);
+    FlashPhase = !FlashPhase;
+    ShowDigits(FlashPhase);
 }

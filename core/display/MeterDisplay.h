@@ -35,7 +35,7 @@ public:
     // Mode 0 hides the annunciators; other modes do nothing.
     void DispInit(int mode);
     void ShowDigits(bool show);
-    void FlashTimeTimer();
+    void flashTick();
     // Clear All hides the small display's two points.
     void hideSmallPoints();
 
@@ -54,4 +54,5 @@ private:
     ModuleState &state;
     ConnectionIndicator &indicator;
     Dial &dial;
+    bool FlashPhase = false; // the digits' next state while flashing
 };

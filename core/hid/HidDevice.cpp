@@ -37,7 +37,7 @@ THidDevice::THidDevice(std::unique_ptr<THidPnPInfo> pnpInfo, THidDeviceControlle
     : Controller(controller)
     , platform(hidPlatform)
     , pnp(std::move(pnpInfo))
-    , handOffToGui(std::make_unique<HidHandOff>())
+    , handOffToGui(std::make_unique<HidHandOff>(hidPlatform))
 {
     if (Controller) {
         setOnData(Controller->OnDeviceData());

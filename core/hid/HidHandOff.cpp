@@ -1,28 +1,13 @@
 #include "core/hid/HidHandOff.h"
 
+#include "core/hid/HidPlatform.h"
+
 #include <chrono>
 
-#include <sys/eventfd.h>
-#include <unistd.h>
+HidHandOff::HidHandOff(HidPlatform &platform) : wakeUp(platform.wakeUpThisThread([this] { serve(); }))
+{}
 
-HidHandOff::HidHandOff() : wakeFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
-{
-    if (wakeFd < 0)
-        return; // hand-offs are then served only by waitServing
-    notifier = new QSocketNotifier(wakeFd, QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, [this] {
-        quint64 count = 0;
-        [[maybe_unused]] const ssize_t drained = ::read(wakeFd, &count, sizeof count);
-        serve();
-    });
-}
-
-HidHandOff::~HidHandOff()
-{
-    delete notifier;
-    if (wakeFd >= 0)
-        ::close(wakeFd);
-}
+HidHandOff::~HidHandOff() = default;
 
 void HidHandOff::run(std::function<void()> work)
 {
@@ -31,8 +16,8 @@ void HidHandOff::run(std::function<void()> work)
     served = false;
     // The GUI thread may also serve it directly, from waitServing; then the
     // notifier finds nothing pending.
-    const quint64 one = 1;
-    [[maybe_unused]] const ssize_t written = ::write(wakeFd, &one, sizeof one);
+    if (wakeUp)
+        wakeUp->raise();
     arrived.notify_all();
     done.wait(lock, [this] { return served; });
 }

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QObject>
-#include <QSocketNotifier>
 
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
+
+class HidPlatform;
+class HidWakeUp;
 
 // Hands work from a read thread to the GUI thread and blocks the read thread
 // until it has run. The GUI thread serves it from its event loop, or directly
@@ -15,7 +18,7 @@ class HidHandOff : public QObject
     Q_OBJECT
 
 public:
-    HidHandOff();
+    explicit HidHandOff(HidPlatform &platform);
     ~HidHandOff() override;
 
     // Read thread: runs `work` on the GUI thread; returns when it has run.
@@ -33,11 +36,11 @@ public:
     void wake();
 
 private:
-    // The read thread wakes the GUI thread through an eventfd watched by a
-    // socket notifier: nothing is allocated on the read thread, and every
-    // piece of shared data passes through the mutex below.
-    int wakeFd = -1;
-    QSocketNotifier *notifier = nullptr;
+    // The read thread wakes the GUI thread through the platform's wake-up:
+    // nothing is allocated on the read thread, and every piece of shared data
+    // passes through the mutex below. Without one, hand-offs are served only
+    // by waitServing.
+    std::unique_ptr<HidWakeUp> wakeUp;
 
     std::mutex mutex;
     std::condition_variable done;

@@ -94,6 +94,16 @@ public:
 };
 using HidHandle = std::shared_ptr<HidFile>;
 
+// Wakes the GUI thread from a read thread: raising it allocates nothing and
+// never blocks; the GUI thread then runs what it was made with (once for
+// several raises that came together).
+class HidWakeUp
+{
+public:
+    virtual ~HidWakeUp() = default;
+    virtual void raise() = 0;
+};
+
 class HidPlatform
 {
 public:
@@ -116,4 +126,8 @@ public:
     // Runs `changed` on the GUI thread after interfaces appear or disappear.
     virtual void watchDeviceChanges(std::function<void()> changed) = 0;
     virtual void stopWatchingDeviceChanges() = 0;
+
+    // GUI thread: a wake-up that runs `woken` on this thread; nullptr when the
+    // system has none to give.
+    virtual std::unique_ptr<HidWakeUp> wakeUpThisThread(std::function<void()> woken) = 0;
 };

@@ -30,22 +30,22 @@ void InputReportReader::collectMeterBytes(const quint8 *data, quint16 size, int 
     // Bytes the count names beyond the end of the report contribute nothing,
     // and bytes after a frame's 27th are never looked at: a stream of data
     // reports without a closing one cannot make the frame grow.
-    const int room = kFrameBytes - int(state.FrameHex.size() / 2);
+    const int room = kFrameBytes - int(FrameHex.size() / 2);
     const int available = qMin(qMin(count, int(size) - 1), room);
     for (int i = 1; i <= available; ++i)
-        appendHexByte(state.FrameHex, data[i]);
+        appendHexByte(FrameHex, data[i]);
 }
 
 // Keeps the low digit of each of the first `nibbleCount` collected bytes and
 // returns the collector to idle.
 void InputReportReader::closeFrame(int nibbleCount)
 {
-    const int bytes = qMin(nibbleCount, int(state.FrameHex.size() / 2));
-    state.FrameNibbles.resize(bytes);
+    const int bytes = qMin(nibbleCount, int(FrameHex.size() / 2));
+    FrameNibbles.resize(bytes);
     for (int i = 0; i < bytes; ++i)
-        state.FrameNibbles[i] = state.FrameHex[2 * i + 1];
-    state.FrameHex.clear();
-    state.FrameCollecting = false;
+        FrameNibbles[i] = FrameHex[2 * i + 1];
+    FrameHex.clear();
+    FrameCollecting = false;
 }
 
 std::optional<QByteArray> InputReportReader::Read618(quint8, const quint8 *Data, quint16 Size)
@@ -58,16 +58,16 @@ std::optional<QByteArray> InputReportReader::Read618(quint8, const quint8 *Data,
         state.ReportCount = 0;
         indicator.showCONokN();
         state.WatchdogTicks = 0;
-        state.FrameCollecting = true;
+        FrameCollecting = true;
         collectMeterBytes(Data, Size, count);
         return std::nullopt;
     }
-    if (!state.FrameCollecting)
+    if (!FrameCollecting)
         return std::nullopt;
 
     closeFrame(kFrameBytes);
     // The frame text is the low digits of frame bytes 2..27; it ends in "DA".
-    const QByteArray &nibbles = state.FrameNibbles;
+    const QByteArray &nibbles = FrameNibbles;
     if (nibbles.size() < kFrameBytes || nibbles[25] != 'D' || nibbles[26] != 'A')
         return std::nullopt;
     return DecodeSegmentFrame(nibbles.mid(1, kFrameBytes - 1));
@@ -81,11 +81,11 @@ std::optional<QByteArray> InputReportReader::ReadProbe(quint8 ReportID, const qu
 
     if (isDataCarrying(count)) {
         state.ReportCount = 0;
-        state.FrameCollecting = true;
+        FrameCollecting = true;
         collectMeterBytes(Data, Size, count);
         return InputReportText(ReportID, Data, Size);
     }
-    if (state.FrameCollecting)
+    if (FrameCollecting)
         closeFrame(kProbeFrameBytes);
     return std::nullopt;
 }

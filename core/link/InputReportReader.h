@@ -29,6 +29,12 @@ public:
     // data-carrying report.
     std::optional<QByteArray> ReadProbe(quint8 ReportID, const quint8 *Data, quint16 Size);
 
+    // The frame being collected, as hex text, and the low digit of each byte
+    // of the frame last closed.
+    bool FrameCollecting = false;
+    QByteArray FrameHex;
+    QByteArray FrameNibbles;
+
 private:
     // The low digit of data byte 1, or -1 when the report has no data bytes.
     static int countDigit(const quint8 *data, quint16 size);

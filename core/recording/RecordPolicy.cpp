@@ -3,7 +3,7 @@
 #include "core/chart/TrendChart.h"
 #include "core/common/Messages.h"
 #include "core/common/ModuleState.h"
-#include "core/display/CurrentReading.h"
+#include "core/common/ReadingNumber.h"
 #include "core/recording/ReadingTable.h"
 
 RecordPolicy::RecordPolicy(ModuleState &moduleState, ReadingTable &readingTable, TrendChart &trendChart,
@@ -20,19 +20,19 @@ std::optional<qint32> RecordPolicy::ReloadValue(const QString &intervalText)
     return ok ? std::optional<qint32>(value) : std::nullopt;
 }
 
-QString RecordPolicy::RecordSITimeChange()
+QString RecordPolicy::intervalEdited()
 {
     if (const std::optional<qint32> value = ReloadValue(settings.RecordSITime)) {
-        state.SampleCountdown = *value;
+        SampleCountdown = *value;
         return {};
     }
     return Messages::NotAnInteger(settings.RecordSITime);
 }
 
-void RecordPolicy::SampInterTimeTimer()
+void RecordPolicy::sampleTick()
 {
-    if (settings.RecordSI && state.SampleCountdown > 0)
-        --state.SampleCountdown;
+    if (settings.RecordSI && SampleCountdown > 0)
+        --SampleCountdown;
 }
 
 double RecordPolicy::ChartValue(const QString &readingText, const QString &decimalSeparator)
@@ -41,30 +41,27 @@ double RecordPolicy::ChartValue(const QString &readingText, const QString &decim
         return 100000.0;
     if (readingText == u"L0")
         return 0.0;
-    QString plain = readingText;
-    const QString sep = ReadingSeparator(decimalSeparator);
-    plain.replace(sep, QStringLiteral("."));
-    return plain.toDouble();
+    return ReadingNumber(readingText, decimalSeparator).value_or(0.0);
 }
 
 bool RecordPolicy::INDataToTable(int mode)
 {
     if (mode != 1)
         return false;
-    if (!(state.RecordLimit >= state.NextRecordNo))
+    if (!(state.RecordLimit >= NextRecordNo))
         return false;
-    if (settings.RecordSI && state.SampleCountdown != 0)
+    if (settings.RecordSI && SampleCountdown != 0)
         return false;
-    if (!settings.RepeatSet && state.ReadingText == state.LastRecordedText)
+    if (!settings.RepeatSet && state.ReadingText == LastRecordedText)
         return false;
 
     // A pasted interval that is not a number keeps the countdown as it was.
     if (const std::optional<qint32> reload = ReloadValue(settings.RecordSITime))
-        state.SampleCountdown = *reload;
+        SampleCountdown = *reload;
     const QString time = clock().toString(QStringLiteral("hh'%1'mm'%1'ss").arg(timeSeparator));
-    table.append({state.NextRecordNo, time, state.ReadingText, state.ReadingUnit});
-    ++state.NextRecordNo;
-    state.LastRecordedText = state.ReadingText;
+    table.append({NextRecordNo, time, state.ReadingText, state.ReadingUnit});
+    ++NextRecordNo;
+    LastRecordedText = state.ReadingText;
 
     // The line series first, then the page jump, then the area series: the
     // page count is taken between the two.
@@ -79,7 +76,7 @@ bool RecordPolicy::INDataToTable(int mode)
 void RecordPolicy::ClearAll()
 {
     clearTableOnly();
-    state.NextRecordNo = 1;
+    NextRecordNo = 1;
 }
 
 void RecordPolicy::clearTableOnly()

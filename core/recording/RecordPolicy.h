@@ -33,8 +33,8 @@ public:
     // The countdown's reload from the interval text; an error text (the
     // integer-conversion message) when the text is not a 32-bit integer, in
     // which case the countdown keeps its value.
-    QString RecordSITimeChange();
-    void SampInterTimeTimer();
+    QString intervalEdited();
+    void sampleTick();
     // Empties the table and restarts the numbering (the window shows the
     // warning and touches the LCD first).
     void ClearAll();
@@ -49,6 +49,9 @@ public:
     static std::optional<qint32> ReloadValue(const QString &intervalText);
 
     RecordSettings settings;
+    qint32 NextRecordNo = 1;
+    QString LastRecordedText; // the reading text of the last row recorded
+    qint32 SampleCountdown = 0;
     QString timeSeparator = QStringLiteral(":");
     std::function<QTime()> clock = [] { return QTime::currentTime(); };
 

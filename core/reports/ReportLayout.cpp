@@ -1,6 +1,6 @@
 #include "core/reports/ReportLayout.h"
 
-#include "core/dialogs/Store.h"
+#include "core/store/Store.h"
 
 #include <initializer_list>
 

@@ -2,13 +2,14 @@
 
 #include "core/app/StartUp.h"
 #include "gui/chart/ChartPanel.h"
-#include "gui/dialogs/FrmSearch.h"
-#include "gui/dialogs/FrmStore.h"
 #include "gui/display/DisplayPanel.h"
 #include "gui/link/LinkPanel.h"
 #include "gui/recording/RecordingPanel.h"
 #include "gui/recording/TableFilesPanel.h"
 #include "gui/reports/ReportsPanel.h"
+#include "gui/search/FrmSearch.h"
+#include "gui/store/FrmStore.h"
+#include "gui/widgets/Commands.h"
 #include "gui/widgets/Panel.h"
 #include "platform/locale/SystemLocale.h"
 
@@ -41,16 +42,12 @@ TFrmTest::TFrmTest(HidPlatform &hidPlatform, QWidget *parent) : QMainWindow(pare
                                          THidDataEvent(this, &TFrmTest::ReadProbe));
     link->wireEvents();
 
-    displayPanel = std::make_unique<DisplayPanel>(*this, session, [this] {
-        recordingPanel->syncGrid();
-        chartPanel->refresh();
-    });
-    const auto repaintSoon = [this] { displayPanel->scheduleRefresh(); };
-    const auto repaintNow = [this] { refreshNow(); };
-    linkPanel = std::make_unique<LinkPanel>(*this, *link, repaintSoon);
-    recordingPanel = std::make_unique<RecordingPanel>(*this, session, dialogs, *displayPanel, repaintNow);
-    tableFilesPanel = std::make_unique<TableFilesPanel>(*this, session, dialogs, *recordingPanel, repaintNow);
-    chartPanel = std::make_unique<ChartPanel>(*this, session, dialogs, *displayPanel, repaintNow);
+    // The display subscribes to the refresh first, then the grid, then the chart.
+    displayPanel = std::make_unique<DisplayPanel>(*this, session, refresher);
+    linkPanel = std::make_unique<LinkPanel>(*this, *link, [this] { displayPanel->scheduleRefresh(); });
+    recordingPanel = std::make_unique<RecordingPanel>(*this, session, dialogs, *displayPanel, refresher);
+    tableFilesPanel = std::make_unique<TableFilesPanel>(*this, session, dialogs, *recordingPanel, refresher);
+    chartPanel = std::make_unique<ChartPanel>(*this, session, dialogs, *displayPanel, refresher);
     connectHandlers();
 
     // The client area is fixed; the window is exactly the menu bar plus it.
@@ -74,9 +71,9 @@ void TFrmTest::FormCreate()
 {
     StartUp::Configure(session, SystemDecimalSeparator(), SystemTimeSeparator());
     set10k->setChecked(true);
-    BtNewClick();
-    KDsetup();
-    KDrun(0);
+    chartPanel->BtNewClick();
+    displayPanel->KDsetup();
+    displayPanel->KDrun(0);
     RepeatSet->setChecked(session.recordPolicy.settings.RepeatSet);
     setWindowTitle(QStringLiteral("MX840 Interface Software V2.01"));
 }
@@ -86,17 +83,13 @@ void TFrmTest::FormCreate()
 void TFrmTest::connectHandlers()
 {
     connect(New, &QAction::triggered, this, &TFrmTest::NewClick);
-    connect(SpeedButton3, &QToolButton::clicked, this, &TFrmTest::OpenClick);
+    clickTriggers(SpeedButton3, Open);
     connect(Open, &QAction::triggered, this, &TFrmTest::OpenClick);
     connect(Panel3, &Panel::clicked, this, &TFrmTest::Panel3Click);
     connect(miExit, &QAction::triggered, this, &TFrmTest::miExitClick);
-    // Reports (File > Print, MajPrint, SpeedButton7), the store window
-    // (SpeedButton5) and the search window (Record > Search) act once their
-    // windows are attached; the store window's buttons are wired where all
-    // five windows are known.
-    connect(print, &QAction::triggered, this, &TFrmTest::printClick);
-    connect(MajPrint, &QToolButton::clicked, this, &TFrmTest::MajPrintClick);
-    connect(SpeedButton7, &QToolButton::clicked, this, &TFrmTest::SpeedButton7Click);
+    // The store window (SpeedButton5) and the search window (Record > Search)
+    // open once attached; the store window's buttons are wired where all five
+    // windows are known.
     connect(SpeedButton5, &QToolButton::clicked, this, &TFrmTest::SpeedButton5Click);
     connect(SearchR, &QAction::triggered, this, &TFrmTest::SearchRClick);
     ConTimer->start();
@@ -126,124 +119,30 @@ void TFrmTest::ReadProbe(THidDevice *, quint8 ReportID, const quint8 *Data, quin
         linkPanel->logProbe(QString::fromLatin1(*line));
 }
 
-void TFrmTest::ShowData618(const QByteArray &displayText)
-{
-    displayPanel->ShowData618(displayText);
-}
-
-void TFrmTest::FlashTimeTimer()
-{
-    displayPanel->FlashTimeTimer();
-}
-
-void TFrmTest::KDsetup()
-{
-    displayPanel->KDsetup();
-}
-
-void TFrmTest::KDrun(int value)
-{
-    displayPanel->KDrun(value);
-}
-
 void TFrmTest::refreshNow()
 {
-    displayPanel->refreshNow();
+    refresher.refreshNow();
 }
 
-// ---------------------------------------------------------------- forwards
-
-void TFrmTest::Panel2Click()
-{
-    linkPanel->Panel2Click();
-}
-
-void TFrmTest::ConTimerTimer()
-{
-    linkPanel->ConTimerTimer();
-}
-
-void TFrmTest::Panel1Click()
-{
-    linkPanel->Panel1Click();
-}
-
-void TFrmTest::INDataToTable(int mode)
-{
-    session.recordPolicy.INDataToTable(mode);
-    displayPanel->scheduleRefresh();
-}
-
-void TFrmTest::SampInterTimeTimer()
-{
-    recordingPanel->SampInterTimeTimer();
-}
-
-void TFrmTest::RecordSITimeChange()
-{
-    recordingPanel->RecordSITimeChange();
-}
-
-void TFrmTest::ClearRClick()
-{
-    recordingPanel->ClearRClick();
-}
+// ---------------------------------------------------------------- across features
 
 void TFrmTest::NewClick()
 {
-    BtNewClick();
-    ClearRClick();
-}
-
-void TFrmTest::setLimitClick(QAction *item, qint32 limit)
-{
-    recordingPanel->setLimitClick(item, limit);
-}
-
-void TFrmTest::BtFirstClick()
-{
-    chartPanel->BtFirstClick();
-}
-
-void TFrmTest::BTPreviousClick()
-{
-    chartPanel->BTPreviousClick();
-}
-
-void TFrmTest::BtNextClick()
-{
-    chartPanel->BtNextClick();
-}
-
-void TFrmTest::BTlastClick()
-{
-    chartPanel->BTlastClick();
-}
-
-void TFrmTest::BtNewClick()
-{
     chartPanel->BtNewClick();
-}
-
-void TFrmTest::BtSaveClick()
-{
-    chartPanel->BtSaveClick();
+    recordingPanel->ClearRClick();
 }
 
 void TFrmTest::OpenClick()
 {
-    SpeedButton4Click();
+    tableFilesPanel->SpeedButton4Click();
     update();
 }
 
-void TFrmTest::SpeedButton4Click()
-{
-    tableFilesPanel->SpeedButton4Click();
-}
+// ---------------------------------------------------------------- other windows
 
 void TFrmTest::attachReports(TFrmprint &Frmprint)
 {
-    reportsPanel = std::make_unique<ReportsPanel>(Frmprint, session, dialogs, [this] { update(); });
+    reportsPanel = std::make_unique<ReportsPanel>(*this, Frmprint, session, dialogs, [this] { update(); });
 }
 
 void TFrmTest::attachStoreAndSearch(TFrmstore &Frmstore, TFrmsearch &Frmsearch)
@@ -263,24 +162,6 @@ void TFrmTest::SearchRClick()
 {
     if (searchWindow)
         searchWindow->exec();
-}
-
-void TFrmTest::printClick()
-{
-    if (reportsPanel)
-        reportsPanel->printClick();
-}
-
-void TFrmTest::MajPrintClick()
-{
-    if (reportsPanel)
-        reportsPanel->MajPrintClick();
-}
-
-void TFrmTest::SpeedButton7Click()
-{
-    if (reportsPanel)
-        reportsPanel->SpeedButton7Click();
 }
 
 // ---------------------------------------------------------------- the end

@@ -5,19 +5,16 @@
 #include "core/link/LinkControl.h"
 #include "gui/app/FrmTestUi.h"
 #include "gui/app/QtDialogs.h"
+#include "gui/widgets/RefreshScheduler.h"
 
 #include <QMainWindow>
 #include <QString>
 
-#include <array>
 #include <memory>
-#include <optional>
 
 class ChartPanel;
 class DisplayPanel;
 class LinkPanel;
-class QAction;
-class QTimer;
 class RecordingPanel;
 class ReportsPanel;
 class TFrmprint;
@@ -26,21 +23,19 @@ class TFrmstore;
 class TableFilesPanel;
 
 // The main window, a switchboard. Its controls (FrmTestUi) keep the names the
-// program uses for them, and so do its handlers; each handler forwards to the
-// feature that owns it:
+// program uses for them. Each feature is a panel that takes its own controls'
+// struct and connects them to its handlers:
 //
+//   the LCD, dial and blinking    DisplayPanel     gui/display
 //   the link and the ports        LinkPanel        gui/link
 //   recording and the grid        RecordingPanel   gui/recording
 //   table files                   TableFilesPanel  gui/recording
 //   the trend chart               ChartPanel       gui/chart
 //   reports                       ReportsPanel     gui/reports
-//   the store and search windows  TFrmstore, TFrmsearch  gui/dialogs
 //
-//   the LCD, dial and repaint     DisplayPanel     gui/display
-//
-// Each feature connects its own controls; what stays here is what crosses
-// features (New, Open), the reports and windows once attached, and the
-// program's end.
+// What stays here is what the window itself does: the live path from the
+// link, the refresh every panel subscribes to, what crosses features (New,
+// Open), the store and search windows once attached, and the program's end.
 class TFrmTest : public QMainWindow, public FrmTestUi
 {
     Q_OBJECT
@@ -56,42 +51,29 @@ public:
     std::unique_ptr<THidDeviceController> HidCtl;
     std::unique_ptr<LinkControl> link;
 
+    // The features; the reports' panel exists once the print style dialog
+    // is attached.
+    std::unique_ptr<DisplayPanel> displayPanel;
+    std::unique_ptr<LinkPanel> linkPanel;
+    std::unique_ptr<RecordingPanel> recordingPanel;
+    std::unique_ptr<TableFilesPanel> tableFilesPanel;
+    std::unique_ptr<ChartPanel> chartPanel;
+    std::unique_ptr<ReportsPanel> reportsPanel;
+
     // Modal boxes go through here; a test may put its own in.
     void setDialogs(Dialogs *replacement) { dialogs = replacement; }
 
     // Input-report handlers; called on the GUI thread once per report.
     void Read618(THidDevice *HidDev, quint8 ReportID, const quint8 *Data, quint16 Size);
     void ReadProbe(THidDevice *HidDev, quint8 ReportID, const quint8 *Data, quint16 Size);
-    void ShowData618(const QByteArray &displayText);
-    void FlashTimeTimer();
-    void KDsetup();
-    void KDrun(int value);
 
     // Puts the core's state on the screen now rather than at the next
     // bounded-rate refresh.
     void refreshNow();
 
-    // Recording and chart handlers
-    void INDataToTable(int mode);
-    void SampInterTimeTimer();
-    void RecordSITimeChange();
-    void ClearRClick();
+    // Commands that cross features
     void NewClick();
-    void setLimitClick(QAction *item, qint32 limit);
-    void BtFirstClick();
-    void BTPreviousClick();
-    void BtNextClick();
-    void BTlastClick();
-    void BtNewClick();
-    void BtSaveClick();
-
-    // Table files
     void OpenClick();
-    void SpeedButton4Click();
-
-    // Link handlers
-    void Panel2Click();
-    void ConTimerTimer();
 
     // Reports; they act once the print style dialog is attached.
     void attachReports(TFrmprint &Frmprint);
@@ -99,14 +81,10 @@ public:
     void attachStoreAndSearch(TFrmstore &Frmstore, TFrmsearch &Frmsearch);
     void SpeedButton5Click();
     void SearchRClick();
-    void printClick();
-    void MajPrintClick();
-    void SpeedButton7Click();
 
     // Shell handlers
     void miExitClick();
     void Panel3Click();
-    void Panel1Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -117,15 +95,9 @@ private:
     void centreOnDesktop();
     void endProgram();
 
-    // The features, each with the widgets' behaviour it owns.
-    std::unique_ptr<DisplayPanel> displayPanel;
-    std::unique_ptr<LinkPanel> linkPanel;
-    std::unique_ptr<RecordingPanel> recordingPanel;
-    std::unique_ptr<TableFilesPanel> tableFilesPanel;
-    std::unique_ptr<ChartPanel> chartPanel;
-    std::unique_ptr<ReportsPanel> reportsPanel;
     TFrmstore *storeWindow = nullptr;
     TFrmsearch *searchWindow = nullptr;
+    RefreshScheduler refresher{this};
 
     // Forwards the link's boxes to whatever `dialogs` is at the time.
     class LinkBoxes : public LinkMessages

@@ -2,12 +2,13 @@
 
 #include "core/app/MeterSession.h"
 #include "core/app/StartUp.h"
-#include "core/dialogs/Store.h"
+#include "core/store/Store.h"
 #include "gui/chart/TrendChartView.h"
 #include "gui/display/DialPanel.h"
 #include "gui/display/VirtualLcd.h"
 #include "gui/recording/ReadingTableModel.h"
 #include "gui/widgets/ButtonGlyphs.h"
+#include "gui/widgets/Commands.h"
 #include "gui/widgets/CompactCheckBoxStyle.h"
 #include "gui/widgets/Fonts.h"
 #include "gui/widgets/Panel.h"
@@ -209,6 +210,15 @@ void FrmTestUi::createHiddenControls(QMainWindow *window)
     SpeedButton9 = pictureButton(client, ButtonGlyphs::remove(), QString(), {194, 496, 25, 21});
     SpeedButton8->setToolTip(QStringLiteral("Save Data"));
     SpeedButton9->setToolTip(QStringLiteral("Delete Data"));
+    // Their commands, which the store window's buttons carry out too.
+    storeOpen = new QAction(window);
+    storeReport = new QAction(window);
+    storeSave = new QAction(window);
+    storeDelete = new QAction(window);
+    clickTriggers(SpeedButton4, storeOpen);
+    clickTriggers(SpeedButton7, storeReport);
+    clickTriggers(SpeedButton8, storeSave);
+    clickTriggers(SpeedButton9, storeDelete);
 
     auto *storeColumns = new QStandardItemModel(0, 6, window);
     storeColumns->setHorizontalHeaderLabels(Store::FieldNames());

@@ -5,6 +5,7 @@
 #include "gui/link/LinkControls.h"
 #include "gui/recording/RecordingControls.h"
 #include "gui/recording/TableFilesControls.h"
+#include "gui/reports/ReportsControls.h"
 
 #include <QtGlobal>
 
@@ -33,7 +34,7 @@ class VirtualLcd;
 // does. Nothing here reacts to anything: the features' panels and the window
 // connect the handlers. Each feature's controls are its own struct, which its
 // panel takes; what is left here belongs to the window itself.
-struct FrmTestUi : DisplayControls, LinkControls, RecordingControls, TableFilesControls, ChartControls
+struct FrmTestUi : DisplayControls, LinkControls, RecordingControls, TableFilesControls, ChartControls, ReportsControls
 {
     static constexpr int ClientWidth = 687;
     static constexpr int ClientHeight = 492;
@@ -44,14 +45,12 @@ struct FrmTestUi : DisplayControls, LinkControls, RecordingControls, TableFilesC
     QWidget *client = nullptr;
     Panel *Panel3 = nullptr; // "EXIT"
     QToolButton *SpeedButton3 = nullptr;
-    QToolButton *MajPrint = nullptr;
     QToolButton *SpeedButton5 = nullptr;
 
     // Controls that are never seen: leftovers placed below the client area.
     QLabel *Label5 = nullptr;
     QLabel *Label6 = nullptr;
     QToolButton *SpeedButton6 = nullptr;
-    QToolButton *SpeedButton7 = nullptr;
     QTableView *DBGrid2 = nullptr;
 
     // Menu bar MainMenu1
@@ -59,7 +58,6 @@ struct FrmTestUi : DisplayControls, LinkControls, RecordingControls, TableFilesC
     QAction *New = nullptr;
     QAction *Open = nullptr;
     QAction *N1 = nullptr;
-    QAction *print = nullptr;
     QAction *N2 = nullptr;
     QAction *miExit = nullptr;
     QMenu *recordMenu = nullptr;

@@ -1,14 +1,13 @@
 #include "gui/app/Windows.h"
 
+#include "gui/about/FrmAbout.h"
 #include "gui/app/FrmTest.h"
-#include "gui/dialogs/FrmAbout.h"
-#include "gui/dialogs/FrmSearch.h"
-#include "gui/dialogs/FrmStore.h"
 #include "gui/reports/FrmPrint.h"
+#include "gui/search/FrmSearch.h"
+#include "gui/store/FrmStore.h"
+#include "gui/widgets/Commands.h"
 
 #include <QToolButton>
-
-#include <utility>
 
 Windows::Windows(HidPlatform &hidPlatform)
     : FrmTest(std::make_unique<TFrmTest>(hidPlatform))
@@ -24,18 +23,16 @@ Windows::Windows(HidPlatform &hidPlatform)
 // What one window asks of another is wired here, where all five exist: the
 // main window's reports use the print style dialog (gui/reports); SpeedButton5
 // and the hidden Record > Search item open the store and search windows
-// (gui/dialogs), and the store window's buttons click the main window's
-// off-screen ones.
+// (gui/store, gui/search), and the store window's buttons carry out the main
+// window's store panel commands.
 void Windows::connectWindows()
 {
     FrmTest->attachReports(*Frmprint);
     FrmTest->attachStoreAndSearch(*Frmstore, *Frmsearch);
-    const std::pair<QToolButton *, QToolButton *> forwards[] = {{Frmstore->SpeedButton8, FrmTest->SpeedButton8},
-                                                                {Frmstore->SpeedButton9, FrmTest->SpeedButton9},
-                                                                {Frmstore->SpeedButton1, FrmTest->SpeedButton4},
-                                                                {Frmstore->SpeedButton7, FrmTest->SpeedButton7}};
-    for (const auto &[storeButton, mainButton] : forwards)
-        QObject::connect(storeButton, &QToolButton::clicked, mainButton, &QToolButton::click);
+    clickTriggers(Frmstore->SpeedButton8, FrmTest->storeSave);
+    clickTriggers(Frmstore->SpeedButton9, FrmTest->storeDelete);
+    clickTriggers(Frmstore->SpeedButton1, FrmTest->storeOpen);
+    clickTriggers(Frmstore->SpeedButton7, FrmTest->storeReport);
 }
 
 Windows::~Windows()

@@ -6,7 +6,9 @@
 #include "gui/chart/ChartControls.h"
 #include "gui/chart/TrendChartView.h"
 #include "gui/display/DisplayPanel.h"
+#include "gui/widgets/Commands.h"
 #include "gui/widgets/Dialogs.h"
+#include "gui/widgets/RefreshScheduler.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -16,12 +18,12 @@
 
 #include <array>
 #include <tuple>
-#include <utility>
 
 ChartPanel::ChartPanel(ChartControls &controls, MeterSession &meterSession, Dialogs *const &boxes,
-                       DisplayPanel &displayPanel, std::function<void()> repaintNow)
-    : ui(controls), session(meterSession), dialogs(boxes), display(displayPanel), refreshNow(std::move(repaintNow))
+                       DisplayPanel &displayPanel, RefreshScheduler &refreshScheduler)
+    : ui(controls), session(meterSession), dialogs(boxes), display(displayPanel), refresher(refreshScheduler)
 {
+    refresher.subscribe([this] { refresh(); });
     TrendChartView *chart = ui.Chtshow;
     connect(chart->BtFill, &QCheckBox::clicked, this, &ChartPanel::BtFillClick);
     connect(ui.FillP, &QAction::triggered, this, &ChartPanel::FillPClick);
@@ -34,7 +36,7 @@ ChartPanel::ChartPanel(ChartControls &controls, MeterSession &meterSession, Dial
          {chart->BtNext, ui.NextP, &ChartPanel::BtNextClick},
          {chart->BTlast, ui.LastP, &ChartPanel::BTlastClick}}};
     for (const auto &[button, item, handler] : commands) {
-        connect(button, &QToolButton::clicked, this, handler);
+        clickTriggers(button, item);
         connect(item, &QAction::triggered, this, handler);
     }
     connect(chart->TbFd, &QToolButton::clicked, this, &ChartPanel::TbSxClick);
@@ -53,7 +55,7 @@ void ChartPanel::BtFillClick()
 {
     ui.FillP->setChecked(ui.Chtshow->BtFill->isChecked());
     session.chart.setFill(ui.Chtshow->BtFill->isChecked());
-    refreshNow();
+    refresher.refreshNow();
 }
 
 // The item's own toggle has already inverted the mark; the check box follows,
@@ -66,47 +68,47 @@ void ChartPanel::FillPClick()
 
 void ChartPanel::MaxrecordChange()
 {
-    const QString refusal = session.chart.MaxrecordChange(ui.Chtshow->Maxrecord->text());
+    const QString refusal = session.chart.pointsPerPageEdited(ui.Chtshow->Maxrecord->text());
     if (!refusal.isEmpty())
         dialogs->error(refusal);
-    refreshNow();
+    refresher.refreshNow();
 }
 
 void ChartPanel::BtFirstClick()
 {
-    session.chart.BtFirstClick();
-    refreshNow();
+    session.chart.firstPage();
+    refresher.refreshNow();
 }
 
 void ChartPanel::BTPreviousClick()
 {
-    session.chart.BTPreviousClick();
-    refreshNow();
+    session.chart.previousPage();
+    refresher.refreshNow();
 }
 
 void ChartPanel::BtNextClick()
 {
-    session.chart.BtNextClick();
-    refreshNow();
+    session.chart.nextPage();
+    refresher.refreshNow();
 }
 
 void ChartPanel::BTlastClick()
 {
-    session.chart.BTlastClick();
-    refreshNow();
+    session.chart.lastPage();
+    refresher.refreshNow();
 }
 
 void ChartPanel::BtNewClick()
 {
-    session.chart.BtNewClick();
-    refreshNow();
+    session.chart.clear();
+    refresher.refreshNow();
 }
 
 // Enlarges the chart over most of the window, or puts it back.
 void ChartPanel::TbSxClick()
 {
     TrendChartView *chart = ui.Chtshow;
-    std::array<qint32, 4> &saved = session.state.SavedChartBounds; // left, top, width, height
+    std::array<qint32, 4> &saved = SavedChartBounds;
     if (chart->y() > 50) {
         chart->TbFd->hide();
         chart->TbSx->show();
@@ -121,7 +123,7 @@ void ChartPanel::TbSxClick()
         display.setAnnunciatorRowVisible(true);
     }
     shownRevision = 0;
-    refreshNow();
+    refresher.refreshNow();
 }
 
 void ChartPanel::BtSaveClick()

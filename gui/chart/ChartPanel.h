@@ -1,13 +1,15 @@
 #pragma once
 
 #include <QObject>
+#include <QtGlobal>
 
-#include <functional>
+#include <array>
 
+struct ChartControls;
 class Dialogs;
 class DisplayPanel;
 class MeterSession;
-struct ChartControls;
+class RefreshScheduler;
 
 // The trend chart on the screen: its fill box and the Graph menu's Fill item,
 // the points-per-page edit, the page buttons and GoTo items, Clear, enlarging
@@ -16,9 +18,9 @@ struct ChartControls;
 class ChartPanel : public QObject
 {
 public:
-    // `refreshNow` repaints the window at once.
+    // `refresher` repaints the window; a command repaints it at once.
     ChartPanel(ChartControls &ui, MeterSession &session, Dialogs *const &dialogs, DisplayPanel &display,
-               std::function<void()> refreshNow);
+               RefreshScheduler &refresher);
 
     void BtFillClick();
     void FillPClick();
@@ -33,12 +35,15 @@ public:
 
     // Redraws the view when the chart changed since it was last drawn.
     void refresh();
+    // Where the chart was before it was enlarged: left, top, width, height.
+    const std::array<qint32, 4> &savedBounds() const { return SavedChartBounds; }
 
 private:
     ChartControls &ui;
     MeterSession &session;
     Dialogs *const &dialogs;
     DisplayPanel &display;
-    std::function<void()> refreshNow;
+    RefreshScheduler &refresher;
     quint64 shownRevision = 0;
+    std::array<qint32, 4> SavedChartBounds{};
 };

@@ -192,7 +192,7 @@ void TrendChartView::refresh(const TrendChart &trend)
     BTPrevious->setEnabled(trend.buttons.previous);
     BtNext->setEnabled(trend.buttons.next);
     BTlast->setEnabled(trend.buttons.last);
-    Bt10->setText(trend.Bt10Caption);
+    Bt10->setText(trend.pageCaption);
     if (BtFill->isChecked() != trend.fill())
         BtFill->setChecked(trend.fill());
 }

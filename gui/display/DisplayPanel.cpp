@@ -4,19 +4,16 @@
 #include "gui/display/DialPanel.h"
 #include "gui/display/DisplayControls.h"
 #include "gui/display/VirtualLcd.h"
+#include "gui/widgets/RefreshScheduler.h"
 
 #include <QLabel>
 #include <QProgressBar>
 #include <QTimer>
 
-#include <utility>
-
-DisplayPanel::DisplayPanel(DisplayControls &controls, MeterSession &meterSession, std::function<void()> refreshRest)
-    : ui(controls), session(meterSession), refreshFeatures(std::move(refreshRest)), refreshTimer(new QTimer(this))
+DisplayPanel::DisplayPanel(DisplayControls &controls, MeterSession &meterSession, RefreshScheduler &refreshScheduler)
+    : ui(controls), session(meterSession), refresher(refreshScheduler)
 {
-    refreshTimer->setSingleShot(true);
-    refreshTimer->setInterval(40);
-    connect(refreshTimer, &QTimer::timeout, this, &DisplayPanel::refreshNow);
+    refresher.subscribe([this] { paint(); });
     connect(ui.FlashTime, &QTimer::timeout, this, &DisplayPanel::FlashTimeTimer);
 }
 
@@ -34,7 +31,7 @@ void DisplayPanel::ShowData618(const QByteArray &displayText)
 
 void DisplayPanel::FlashTimeTimer()
 {
-    session.display.FlashTimeTimer();
+    session.display.flashTick();
     scheduleRefresh();
 }
 
@@ -64,13 +61,11 @@ void DisplayPanel::scheduleRefresh()
         else
             ui.FlashTime->stop();
     }
-    if (!refreshTimer->isActive())
-        refreshTimer->start();
+    refresher.schedule();
 }
 
-void DisplayPanel::refreshNow()
+void DisplayPanel::paint()
 {
-    refreshTimer->stop();
     const RangeIndicators &range = session.display.range;
     ui.KD->Labrate->setText(range.Labrate);
     ui.PBar2->setMaximum(range.PBar2Maximum);
@@ -83,7 +78,6 @@ void DisplayPanel::refreshNow()
         painted = session.display.lcd;
         ui.Panel9->update();
     }
-    refreshFeatures();
 }
 
 void DisplayPanel::updateLcd()

@@ -30,5 +30,6 @@ struct RecordingControls
     QAction *set100k = nullptr;
     QAction *setlimit = nullptr;
     QAction *ClearR = nullptr;
+    QAction *storeDelete = nullptr; // the store panel's delete (SpeedButton9)
     QTimer *SampInterTime = nullptr;
 };

@@ -5,7 +5,9 @@
 #include "gui/display/VirtualLcd.h"
 #include "gui/recording/ReadingTableModel.h"
 #include "gui/recording/RecordingControls.h"
+#include "gui/widgets/Commands.h"
 #include "gui/widgets/Dialogs.h"
+#include "gui/widgets/RefreshScheduler.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -17,20 +19,20 @@
 #include <QToolButton>
 
 #include <array>
-#include <utility>
 
 RecordingPanel::RecordingPanel(RecordingControls &controls, MeterSession &meterSession, Dialogs *const &boxes,
-                               DisplayPanel &displayPanel, std::function<void()> repaintNow)
-    : ui(controls), session(meterSession), dialogs(boxes), display(displayPanel), refreshNow(std::move(repaintNow))
+                               DisplayPanel &displayPanel, RefreshScheduler &refreshScheduler)
+    : ui(controls), session(meterSession), dialogs(boxes), display(displayPanel), refresher(refreshScheduler)
 {
+    refresher.subscribe([this] { syncGrid(); });
     ui.RecordSITime->installEventFilter(this); // the key filter
     ui.DBGrid1->installEventFilter(this);
     connect(ui.RepeatSet, &QCheckBox::toggled, this, &RecordingPanel::RepeatSetClick);
     connect(ui.RecordSI, &QCheckBox::toggled, this, &RecordingPanel::RecordSIClick);
     connect(ui.RecordSITime, &QLineEdit::textChanged, this, &RecordingPanel::RecordSITimeChange);
-    connect(ui.SpeedButton2, &QToolButton::clicked, this, &RecordingPanel::ClearRClick);
+    clickTriggers(ui.SpeedButton2, ui.ClearR);
     connect(ui.ClearR, &QAction::triggered, this, &RecordingPanel::ClearRClick);
-    connect(ui.SpeedButton9, &QToolButton::clicked, this, &RecordingPanel::SpeedButton9Click);
+    connect(ui.storeDelete, &QAction::triggered, this, &RecordingPanel::SpeedButton9Click);
     const std::array<std::pair<QAction *, qint32>, 6> limits{{{ui.set1k, 1000},
                                                               {ui.set5k, 5000},
                                                               {ui.set10k, 10000},
@@ -44,7 +46,7 @@ RecordingPanel::RecordingPanel(RecordingControls &controls, MeterSession &meterS
 
 void RecordingPanel::SampInterTimeTimer()
 {
-    session.recordPolicy.SampInterTimeTimer();
+    session.recordPolicy.sampleTick();
 }
 
 void RecordingPanel::RepeatSetClick(bool on)
@@ -60,7 +62,7 @@ void RecordingPanel::RecordSIClick(bool on)
 void RecordingPanel::RecordSITimeChange()
 {
     session.recordPolicy.settings.RecordSITime = ui.RecordSITime->text();
-    const QString conversionError = session.recordPolicy.RecordSITimeChange();
+    const QString conversionError = session.recordPolicy.intervalEdited();
     if (!conversionError.isEmpty())
         dialogs->error(conversionError);
 }
@@ -99,14 +101,14 @@ void RecordingPanel::ClearRClick()
     display.updateLcd();
     dialogs->information(QStringLiteral(" Warning:all Records will be deleted! "));
     session.recordPolicy.ClearAll();
-    refreshNow();
+    refresher.refreshNow();
 }
 
 void RecordingPanel::SpeedButton9Click()
 {
     dialogs->information(QStringLiteral(" Warning:all Store Records will be deleted! "));
     session.recordPolicy.clearTableOnly();
-    refreshNow();
+    refresher.refreshNow();
 }
 
 void RecordingPanel::setLimitClick(QAction *item, qint32 limit)

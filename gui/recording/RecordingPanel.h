@@ -3,13 +3,12 @@
 #include <QObject>
 #include <QStringList>
 
-#include <functional>
-
-class DisplayPanel;
 class Dialogs;
+class DisplayPanel;
 class MeterSession;
 class QAction;
 struct RecordingControls;
+class RefreshScheduler;
 
 // Recording on the screen: the record panel (Repeat, the sampling interval and
 // its edit with its key filter, the strip's Delete Data), the RecordSet and
@@ -18,9 +17,9 @@ struct RecordingControls;
 class RecordingPanel : public QObject
 {
 public:
-    // `refreshNow` repaints the window at once.
+    // `refresher` repaints the window; a command repaints it at once.
     RecordingPanel(RecordingControls &ui, MeterSession &session, Dialogs *const &dialogs, DisplayPanel &display,
-                   std::function<void()> refreshNow);
+                   RefreshScheduler &refresher);
 
     void RepeatSetClick(bool on);
     void RecordSIClick(bool on);
@@ -47,5 +46,5 @@ private:
     MeterSession &session;
     Dialogs *const &dialogs;
     DisplayPanel &display;
-    std::function<void()> refreshNow;
+    RefreshScheduler &refresher;
 };

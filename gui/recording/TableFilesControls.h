@@ -12,4 +12,7 @@ struct TableFilesControls
     QToolButton *SpeedButton8 = nullptr; // save under a new name, hidden
     QAction *Save_as = nullptr;
     QAction *SaveR = nullptr;
+    // The store panel's save (SpeedButton8) and open (SpeedButton4).
+    QAction *storeSave = nullptr;
+    QAction *storeOpen = nullptr;
 };

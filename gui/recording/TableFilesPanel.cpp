@@ -4,22 +4,24 @@
 #include "core/recording/TableFiles.h"
 #include "gui/recording/RecordingPanel.h"
 #include "gui/recording/TableFilesControls.h"
+#include "gui/widgets/Commands.h"
 #include "gui/widgets/Dialogs.h"
+#include "gui/widgets/RefreshScheduler.h"
 
 #include <QAction>
 #include <QToolButton>
 
-#include <utility>
-
 TableFilesPanel::TableFilesPanel(TableFilesControls &controls, MeterSession &meterSession, Dialogs *const &boxes,
-                                 RecordingPanel &recordingPanel, std::function<void()> repaintNow)
-    : ui(controls), session(meterSession), dialogs(boxes), recording(recordingPanel), refreshNow(std::move(repaintNow))
+                                 RecordingPanel &recordingPanel, RefreshScheduler &refreshScheduler)
+    : ui(controls), session(meterSession), dialogs(boxes), recording(recordingPanel), refresher(refreshScheduler)
 {
-    connect(ui.SpeedButton1, &QToolButton::clicked, this, &TableFilesPanel::Save_asClick);
+    // File > Save As... is the command; Record > Save and the Save Data button
+    // carry it out.
+    clickTriggers(ui.SpeedButton1, ui.Save_as);
+    connect(ui.SaveR, &QAction::triggered, ui.Save_as, &QAction::trigger);
     connect(ui.Save_as, &QAction::triggered, this, &TableFilesPanel::Save_asClick);
-    connect(ui.SaveR, &QAction::triggered, this, &TableFilesPanel::Save_asClick);
-    connect(ui.SpeedButton8, &QToolButton::clicked, this, &TableFilesPanel::SpeedButton8Click);
-    connect(ui.SpeedButton4, &QToolButton::clicked, this, &TableFilesPanel::SpeedButton4Click);
+    connect(ui.storeSave, &QAction::triggered, this, &TableFilesPanel::SpeedButton8Click);
+    connect(ui.storeOpen, &QAction::triggered, this, &TableFilesPanel::SpeedButton4Click);
 }
 
 void TableFilesPanel::Save_asClick()
@@ -71,7 +73,7 @@ void TableFilesPanel::ImportTable(const QString &FileName, ReadingTable &Table, 
     job.acceptRegularFilesOnly();
     if (dialogs->runJob(QStringLiteral("Opening %1").arg(FileName), job) == TableFileJob::Status::Failed)
         dialogs->error(TableLoad::failureMessage());
-    refreshNow();
+    refresher.refreshNow();
     if (TableLayoutOf(FileName) == TableLayout::Text)
         recording.showNewestRow(); // rows were appended, also when readings were recorded meanwhile
 }

@@ -3,12 +3,11 @@
 #include <QObject>
 #include <QString>
 
-#include <functional>
-
 class Dialogs;
 class MeterSession;
 class ReadingTable;
 class RecordingPanel;
+class RefreshScheduler;
 struct TableFilesControls;
 
 // Table files from the window: File > Save As..., Record > Save and the Save
@@ -18,7 +17,7 @@ class TableFilesPanel : public QObject
 {
 public:
     TableFilesPanel(TableFilesControls &ui, MeterSession &session, Dialogs *const &dialogs, RecordingPanel &recording,
-                    std::function<void()> refreshNow);
+                    RefreshScheduler &refresher);
 
     void Save_asClick();
     void SpeedButton8Click(); // the save dialog forgets the last name first
@@ -33,5 +32,5 @@ private:
     MeterSession &session;
     Dialogs *const &dialogs;
     RecordingPanel &recording;
-    std::function<void()> refreshNow;
+    RefreshScheduler &refresher;
 };

@@ -1,7 +1,7 @@
 #include "gui/reports/FrmPrint.h"
 
-#include "gui/dialogs/FixedDialog.h"
 #include "gui/widgets/ButtonGlyphs.h"
+#include "gui/widgets/FixedDialog.h"
 #include "gui/widgets/Fonts.h"
 
 #include <QGroupBox>

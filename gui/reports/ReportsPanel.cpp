@@ -4,18 +4,24 @@
 #include "core/reports/ReportLayout.h"
 #include "gui/reports/FrmPrint.h"
 #include "gui/reports/ReportRenderer.h"
+#include "gui/reports/ReportsControls.h"
 #include "gui/widgets/Dialogs.h"
 
+#include <QAction>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QToolButton>
 
 #include <utility>
 
-ReportsPanel::ReportsPanel(TFrmprint &dialog, MeterSession &meterSession, Dialogs *const &boxes,
+ReportsPanel::ReportsPanel(ReportsControls &ui, TFrmprint &dialog, MeterSession &meterSession, Dialogs *const &boxes,
                            std::function<void()> repaintWindow)
     : Frmprint(dialog), session(meterSession), dialogs(boxes), repaint(std::move(repaintWindow))
 {
+    connect(ui.print, &QAction::triggered, this, &ReportsPanel::printClick);
+    connect(ui.MajPrint, &QToolButton::clicked, this, &ReportsPanel::MajPrintClick);
+    connect(ui.storeReport, &QAction::triggered, this, &ReportsPanel::SpeedButton7Click);
     connect(Frmprint.Button1, &QPushButton::clicked, this, &ReportsPanel::Button1Click);
     connect(Frmprint.Button2, &QPushButton::clicked, this, &ReportsPanel::Button1Click);
     // OK closes the dialog once the report's preview is closed.

@@ -7,6 +7,7 @@
 class Dialogs;
 class MeterSession;
 class TFrmprint;
+struct ReportsControls;
 
 // Reports from the window: File > Print and the print style dialog with its
 // picture chooser, the record panel's Print Data (the data report at once),
@@ -15,7 +16,8 @@ class ReportsPanel : public QObject
 {
 public:
     // `repaint` repaints the whole main window.
-    ReportsPanel(TFrmprint &Frmprint, MeterSession &session, Dialogs *const &dialogs, std::function<void()> repaint);
+    ReportsPanel(ReportsControls &ui, TFrmprint &Frmprint, MeterSession &session, Dialogs *const &dialogs,
+                 std::function<void()> repaint);
 
     void printClick();
     void MajPrintClick();

@@ -1,6 +1,7 @@
 #include "platform/hid/LinuxHidPlatform.h"
 
 #include "core/hid/ReportDescriptor.h"
+#include "platform/hid/EventFdWakeUp.h"
 
 #include <QFile>
 #include <QSocketNotifier>
@@ -11,6 +12,7 @@
 #include <cstring>
 #include <functional>
 #include <optional>
+#include <utility>
 
 #include <fcntl.h>
 #include <linux/hidraw.h>
@@ -357,4 +359,9 @@ void LinuxHidPlatform::onMonitorReadable()
         if (onChange)
             onChange();
     });
+}
+
+std::unique_ptr<HidWakeUp> LinuxHidPlatform::wakeUpThisThread(std::function<void()> woken)
+{
+    return EventFdWakeUp::create(std::move(woken));
 }

@@ -45,6 +45,7 @@ public:
     HidHandle open(const QByteArray &devicePath, HidAccess access, int *error = nullptr) override;
     void watchDeviceChanges(std::function<void()> changed) override;
     void stopWatchingDeviceChanges() override;
+    std::unique_ptr<HidWakeUp> wakeUpThisThread(std::function<void()> woken) override;
 
     // What sysfs says about one interface.
     struct Description

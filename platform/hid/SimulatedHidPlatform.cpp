@@ -1,8 +1,11 @@
 #include "platform/hid/SimulatedHidPlatform.h"
 
+#include "platform/hid/EventFdWakeUp.h"
+
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -414,4 +417,10 @@ HidHandle SimulatedHidPlatform::open(const QByteArray &devicePath, HidAccess acc
         return {};
     }
     return std::make_shared<SimulatedHidFile>(node, access);
+}
+
+// The simulated cable's read threads wake the GUI thread as the real ones do.
+std::unique_ptr<HidWakeUp> SimulatedHidPlatform::wakeUpThisThread(std::function<void()> woken)
+{
+    return EventFdWakeUp::create(std::move(woken));
 }

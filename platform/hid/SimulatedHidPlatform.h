@@ -83,6 +83,7 @@ public:
     HidHandle open(const QByteArray &devicePath, HidAccess access, int *error = nullptr) override;
     void watchDeviceChanges(std::function<void()> changed) override { watcher = std::move(changed); }
     void stopWatchingDeviceChanges() override { watcher = nullptr; }
+    std::unique_ptr<HidWakeUp> wakeUpThisThread(std::function<void()> woken) override;
     bool watching() const { return bool(watcher); }
 
     // Who is told when an interface's readers change, by path: kept by the

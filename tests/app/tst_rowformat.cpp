@@ -1,4 +1,5 @@
 #include "RowFormat.h"
+#include "core/common/ReadingNumber.h"
 
 #include <QTest>
 

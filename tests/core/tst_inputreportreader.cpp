@@ -93,9 +93,9 @@ void TestInputReportReader::frameIsShownWhenItCloses()
     for (int i = 0; i < 4; ++i)
         QVERIFY(feed(f.reader, {reports[i]}).isEmpty());
     QCOMPARE(feed(f.reader, {reports[4]}), QList<QByteArray>{kExpectedDisplay});
-    QVERIFY(!f.state.FrameCollecting);
-    QVERIFY(f.state.FrameHex.isEmpty());
-    QCOMPARE(f.state.FrameNibbles.size(), 27);
+    QVERIFY(!f.reader.FrameCollecting);
+    QVERIFY(f.reader.FrameHex.isEmpty());
+    QCOMPARE(f.reader.FrameNibbles.size(), 27);
 }
 
 void TestInputReportReader::streams_data()
@@ -187,7 +187,7 @@ void TestInputReportReader::indicatorFollowsReportsAndFrames()
     QVERIFY(f.indicator.CONokNVisible());
     QVERIFY(!f.indicator.CONokVisible());
     QCOMPARE(f.state.WatchdogTicks, 0);
-    QVERIFY(f.state.FrameCollecting);
+    QVERIFY(f.reader.FrameCollecting);
 }
 
 void TestInputReportReader::arbitraryReportsNeverShowAnything()
@@ -203,8 +203,8 @@ void TestInputReportReader::arbitraryReportsNeverShowAnything()
         if (!report.isEmpty() && random.bounded(4) == 0)
             report[0] = char(report[0] & 0xF0); // close frames often
         feed(f.reader, {report}, quint8(random.bounded(256)));
-        QVERIFY(f.state.FrameNibbles.size() <= 27);
-        QVERIFY(f.state.FrameHex.size() <= 2 * 27);
+        QVERIFY(f.reader.FrameNibbles.size() <= 27);
+        QVERIFY(f.reader.FrameHex.size() <= 2 * 27);
     }
 }
 
@@ -217,7 +217,7 @@ void TestInputReportReader::endlessDataStaysOneFrame()
     feed(f.reader, reports.mid(0, 3));
     for (int i = 0; i < 100000; ++i)
         feed(f.reader, {bytes({0xF9, 1, 2, 3, 4, 5, 6, 7, 8, 9})});
-    QCOMPARE(f.state.FrameHex.size(), 2 * 27);
+    QCOMPARE(f.reader.FrameHex.size(), 2 * 27);
     QCOMPARE(feed(f.reader, {reports.last()}), QList<QByteArray>{kExpectedDisplay});
 }
 
@@ -236,8 +236,8 @@ void TestInputReportReader::probeLogsButNeverDecodes()
     QCOMPARE(logged[3].size(), 6 + 3 * 7);
     QCOMPARE(f.state.WatchdogTicks, 12);
     QVERIFY(f.indicator.CONokNVisible());
-    QCOMPARE(f.state.FrameNibbles.size(), 14);
-    QVERIFY(!f.state.FrameCollecting);
+    QCOMPARE(f.reader.FrameNibbles.size(), 14);
+    QVERIFY(!f.reader.FrameCollecting);
 }
 
 QTEST_APPLESS_MAIN(TestInputReportReader)

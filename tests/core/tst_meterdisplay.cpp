@@ -268,16 +268,16 @@ void TestMeterDisplay::unitChangeClearsTheChartOnce()
     QCOMPARE(showWithUnit("0"), qsizetype(3)); // no unit bit: no change
     QCOMPARE(showWithUnit("2"), qsizetype(1)); // RPM -> COUNT
     QCOMPARE(showWithUnit("2"), qsizetype(2));
-    QCOMPARE(s.state.PreviousUnit, QStringLiteral("PCS"));
+    QCOMPARE(s.PreviousUnit, QStringLiteral("PCS"));
 }
 
 void TestMeterDisplay::flashing()
 {
     MeterSession s;
     // Before the first frame all five digits and all four points blink.
-    s.display.FlashTimeTimer();
+    s.display.flashTick();
     QCOMPARE(mainDisplay(s.display.lcd), QStringLiteral("8.8.8.8.8"));
-    s.display.FlashTimeTimer();
+    s.display.flashTick();
     QCOMPARE(mainDisplay(s.display.lcd), QStringLiteral("     "));
 
     s.ShowData618(displayText("12345", '5'));
@@ -285,9 +285,9 @@ void TestMeterDisplay::flashing()
     QCOMPARE(mainDisplay(s.display.lcd), QStringLiteral("     "));
     QVERIFY(!s.display.lcd.Point1.visible && !s.display.lcd.Point4.visible);
     s.ShowData618(displayText("12345", '3'));
-    s.display.FlashTimeTimer(); // the phase goes on from where it stopped: false -> true
+    s.display.flashTick(); // the phase goes on from where it stopped: false -> true
     QCOMPARE(mainDisplay(s.display.lcd), QStringLiteral("123.45"));
-    s.display.FlashTimeTimer();
+    s.display.flashTick();
     QCOMPARE(mainDisplay(s.display.lcd), QStringLiteral("     "));
     QCOMPARE(smallDisplay(s.display.lcd), QStringLiteral(" 0000")); // the small display never blinks
 }

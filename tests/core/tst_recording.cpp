@@ -68,8 +68,8 @@ void TestRecording::recordsARow()
     QCOMPARE(row.Time, QStringLiteral("09.05.07"));
     QCOMPARE(row.Value, QStringLiteral("012,34"));
     QCOMPARE(row.Unit, QStringLiteral("RPM"));
-    QCOMPARE(r.state.NextRecordNo, 2);
-    QCOMPARE(r.state.LastRecordedText, QStringLiteral("012,34"));
+    QCOMPARE(r.policy.NextRecordNo, 2);
+    QCOMPARE(r.policy.LastRecordedText, QStringLiteral("012,34"));
     QCOMPARE(r.session.chart.value(TrendChart::Line, 1), 12.34);
     QCOMPARE(r.session.chart.value(TrendChart::Area, 1), 12.34);
     QVERIFY(!r.policy.INDataToTable(2)); // other modes record nothing
@@ -95,7 +95,7 @@ void TestRecording::recordLimit()
     for (int i = 0; i < offered; ++i)
         r.show(QString::number(i));
     QCOMPARE(r.rows(), recorded);
-    QCOMPARE(r.state.NextRecordNo, recorded + 1);
+    QCOMPARE(r.policy.NextRecordNo, recorded + 1);
     QCOMPARE(r.session.chart.pointCount(TrendChart::Line), recorded + 1); // with the placeholder
 }
 
@@ -120,21 +120,21 @@ void TestRecording::samplingInterval()
     r.policy.settings.RecordSI = true;
     r.policy.settings.RecordSITime = QStringLiteral("10");
     QVERIFY(r.show(QStringLiteral("1"))); // countdown 0 at start
-    QCOMPARE(r.state.SampleCountdown, 10);
+    QCOMPARE(r.policy.SampleCountdown, 10);
     for (int tick = 0; tick < 10; ++tick) {
         QVERIFY(!r.show(QStringLiteral("2")));
-        r.policy.SampInterTimeTimer();
+        r.policy.sampleTick();
     }
-    QCOMPARE(r.state.SampleCountdown, 0);
+    QCOMPARE(r.policy.SampleCountdown, 0);
     QVERIFY(r.show(QStringLiteral("3")));
 
     // Unchecked, the countdown freezes; the reload still happens on each row.
-    r.policy.SampInterTimeTimer();
+    r.policy.sampleTick();
     r.policy.settings.RecordSI = false;
-    r.policy.SampInterTimeTimer();
-    QCOMPARE(r.state.SampleCountdown, 9);
+    r.policy.sampleTick();
+    QCOMPARE(r.policy.SampleCountdown, 9);
     QVERIFY(r.show(QStringLiteral("4")));
-    QCOMPARE(r.state.SampleCountdown, 10);
+    QCOMPARE(r.policy.SampleCountdown, 10);
     r.policy.settings.RecordSI = true;
     QVERIFY(!r.show(QStringLiteral("5")));
 }
@@ -159,14 +159,14 @@ void TestRecording::intervalTexts()
     QFETCH(bool, everyReading);
     QFETCH(bool, conversionError);
     Recorder r;
-    r.state.SampleCountdown = 7;
+    r.policy.SampleCountdown = 7;
     r.policy.settings.RecordSI = true;
     r.policy.settings.RecordSITime = text;
-    const QString error = r.policy.RecordSITimeChange();
+    const QString error = r.policy.intervalEdited();
     QCOMPARE(!error.isEmpty(), conversionError);
     if (conversionError) {
         QCOMPARE(error, QStringLiteral("'%1' is not a valid integer value").arg(text));
-        QCOMPARE(r.state.SampleCountdown, 7); // kept
+        QCOMPARE(r.policy.SampleCountdown, 7); // kept
         return;
     }
     r.show(QStringLiteral("1"));
@@ -196,20 +196,20 @@ void TestRecording::clearAllAndNew()
     Recorder r;
     r.show(QStringLiteral("1"));
     r.show(QStringLiteral("2"));
-    r.state.SampleCountdown = 4;
+    r.policy.SampleCountdown = 4;
     r.policy.ClearAll();
     QCOMPARE(r.rows(), 0);
-    QCOMPARE(r.state.NextRecordNo, 1);
-    QCOMPARE(r.state.SampleCountdown, 4);
+    QCOMPARE(r.policy.NextRecordNo, 1);
+    QCOMPARE(r.policy.SampleCountdown, 4);
     QCOMPARE(r.session.chart.pointCount(TrendChart::Area), 3); // the chart is left alone
     r.policy.ClearAll();                                       // on an empty table too
-    QCOMPARE(r.state.NextRecordNo, 1);
+    QCOMPARE(r.policy.NextRecordNo, 1);
 
     r.show(QStringLiteral("3"));
-    r.state.NextRecordNo = 40;
+    r.policy.NextRecordNo = 40;
     r.policy.clearTableOnly(); // the store window's delete keeps the numbering
     QCOMPARE(r.rows(), 0);
-    QCOMPARE(r.state.NextRecordNo, 40);
+    QCOMPARE(r.policy.NextRecordNo, 40);
 }
 
 void TestRecording::tableKeepsNullsAndCutsTexts()
@@ -302,32 +302,32 @@ void TestRecording::pageCommands()
     chart.setPointsPerPage(10);
     for (int i = 1; i < 35; ++i)
         chart.append(TrendChart::Area, i); // 35 points: 4 pages
-    chart.BTlastClick();
+    chart.lastPage();
     QCOMPARE(chart.currentPage(), 4);
     QVERIFY(!chart.buttons.next && !chart.buttons.last && chart.buttons.first && chart.buttons.previous);
     QVERIFY(state.FollowLastPage);
 
-    chart.BTPreviousClick();
+    chart.previousPage();
     QCOMPARE(chart.currentPage(), 3);
     QVERIFY(!state.FollowLastPage);
     QVERIFY(chart.buttons.next && chart.buttons.last);
-    chart.BtFirstClick();
-    QCOMPARE(chart.Bt10Caption, QStringLiteral("1"));
+    chart.firstPage();
+    QCOMPARE(chart.pageCaption, QStringLiteral("1"));
     QVERIFY(!chart.buttons.first && !chart.buttons.previous);
-    chart.BtNextClick(); // page 2; first and previous enabled again
+    chart.nextPage(); // page 2; first and previous enabled again
     QVERIFY(chart.buttons.first && chart.buttons.previous);
-    chart.BtNextClick();
-    chart.BtNextClick(); // onto the last page: the buttons stay enabled
+    chart.nextPage();
+    chart.nextPage(); // onto the last page: the buttons stay enabled
     QCOMPARE(chart.currentPage(), 4);
     QVERIFY(chart.buttons.next);
-    chart.BtNextClick(); // a further click at the end disables them
+    chart.nextPage(); // a further click at the end disables them
     QVERIFY(!chart.buttons.next && !chart.buttons.last);
     QVERIFY(!state.FollowLastPage);
 
     // Clearing keeps the page and its caption.
-    chart.BtNewClick();
+    chart.clear();
     QCOMPARE(chart.currentPage(), 4);
-    QCOMPARE(chart.Bt10Caption, QStringLiteral("4"));
+    QCOMPARE(chart.pageCaption, QStringLiteral("4"));
     QCOMPARE(chart.pointCount(TrendChart::Area), 1);
     QCOMPARE(chart.pointCount(TrendChart::Line), 1);
 }
@@ -346,7 +346,7 @@ void TestRecording::pageJumpWaitsForTheVisibleSeries()
         QCOMPARE(r.session.chart.currentPage(), fill ? 1 : 2);
         r.show(QStringLiteral("101"));
         QCOMPARE(r.session.chart.currentPage(), 2);
-        QCOMPARE(r.session.chart.Bt10Caption, QStringLiteral("2"));
+        QCOMPARE(r.session.chart.pageCaption, QStringLiteral("2"));
     }
 }
 
@@ -363,7 +363,7 @@ void TestRecording::pointsPerPage()
     QCOMPARE(chart.pointsPerPage(), 100);
     QVERIFY(chart.setPointsPerPage(250)); // 2 pages now: the current page follows
     QCOMPARE(chart.currentPage(), 2);
-    QCOMPARE(chart.Bt10Caption, QStringLiteral("1")); // until a page command
+    QCOMPARE(chart.pageCaption, QStringLiteral("1")); // until a page command
 
     // The partly filled last page keeps a full page's spacing.
     const TrendChart::PageRange range = chart.pageRange();

@@ -1,4 +1,4 @@
-#include "core/dialogs/Search.h"
+#include "core/search/Search.h"
 
 #include <QTest>
 

@@ -1,9 +1,9 @@
 // The About, store and search windows: their controls as declared, what their
 // clicks do, and how they are opened.
 #include "WindowsUnderTest.h"
-#include "gui/dialogs/FrmAbout.h"
-#include "gui/dialogs/FrmSearch.h"
-#include "gui/dialogs/FrmStore.h"
+#include "gui/about/FrmAbout.h"
+#include "gui/search/FrmSearch.h"
+#include "gui/store/FrmStore.h"
 #include "gui/widgets/ProgramBadge.h"
 
 #include <QAction>

@@ -2,8 +2,10 @@
 #include "gui/app/FrmTest.h"
 #include "gui/app/Windows.h"
 #include "gui/display/DialPanel.h"
+#include "gui/display/DisplayPanel.h"
 #include "gui/display/LcdLayout.h"
 #include "gui/display/VirtualLcd.h"
+#include "gui/link/LinkPanel.h"
 #include "gui/widgets/Panel.h"
 #include "platform/hid/SimulatedHidPlatform.h"
 
@@ -80,20 +82,20 @@ void TestDisplayWidgets::lcdDrawsWhatItsStateSays()
         QCOMPARE(inkPixels(selfTest, mainDigitBox(i)), eight);
 
     // "1" lights two of the seven segments; an overload leaves blank digits.
-    frm().ShowData618("00001"
-                      "5"
-                      "00000"
-                      "5"
-                      "0001DA");
+    frm().displayPanel->ShowData618("00001"
+                                    "5"
+                                    "00000"
+                                    "5"
+                                    "0001DA");
     frm().refreshNow();
     const QImage one = frm().Panel9->grab().toImage();
     QVERIFY(inkPixels(one, mainDigitBox(0)) < eight / 2);
     QVERIFY(inkPixels(one, mainDigitBox(0)) > 0);
-    frm().ShowData618("GGLGG"
-                      "5"
-                      "00000"
-                      "5"
-                      "0001DA");
+    frm().displayPanel->ShowData618("GGLGG"
+                                    "5"
+                                    "00000"
+                                    "5"
+                                    "0001DA");
     frm().refreshNow();
     const QImage overload = frm().Panel9->grab().toImage();
     QCOMPARE(inkPixels(overload, mainDigitBox(0)), 0);
@@ -145,12 +147,12 @@ void TestDisplayWidgets::needleIsDrawnAndErased()
     const QPoint onZero = zero.p1() + (QPoint(5, 3)); // on the line, inside the canvas
     QVERIFY(isBlack(canvas.image(), onZero));
 
-    frm().KDrun(500);
+    frm().displayPanel->KDrun(500);
     QVERIFY(!isBlack(canvas.image(), onZero));
     QVERIFY(isBlack(canvas.image(), {185, 100}));
-    frm().KDrun(500); // the same value twice leaves one needle
+    frm().displayPanel->KDrun(500); // the same value twice leaves one needle
     QVERIFY(isBlack(canvas.image(), {185, 100}));
-    QCOMPARE(frm().session.state.LastNeedleTip, QPoint(185, 34));
+    QCOMPARE(frm().session.dial.LastNeedleTip, QPoint(185, 34));
 }
 
 void TestDisplayWidgets::frameReachesEveryIndicator()
@@ -215,10 +217,10 @@ void TestDisplayWidgets::lcdRepaintsOnlyWhenItChanges()
 void TestDisplayWidgets::flashingFollowsTheCore()
 {
     frm().session.display.FlashTimeEnabled = true; // as the watchdog does
-    frm().FlashTimeTimer();
+    frm().displayPanel->FlashTimeTimer();
     QVERIFY(frm().FlashTime->isActive());
     QVERIFY(frm().session.display.lcd.LabelA.visible); // the first tick shows the digits
-    frm().FlashTimeTimer();
+    frm().displayPanel->FlashTimeTimer();
     QVERIFY(!frm().session.display.lcd.LabelA.visible);
 
     feed(frm(), InputReportStreams::reportsFor(InputReportStreams::image("12345", 0)));
@@ -230,14 +232,14 @@ void TestDisplayWidgets::portPanelStepsThroughThePorts()
 {
     QList<int> ports;
     for (int i = 0; i < 5; ++i) {
-        frm().Panel1Click();
+        frm().linkPanel->Panel1Click();
         ports << frm().session.state.PortSelection;
     }
     QCOMPARE(ports, QList<int>({1, 2, 3, 4, 5}));
     QCOMPARE(frm().Panel1->caption(), QStringLiteral("USB"));
 
     frm().link->connected = true; // as after CONNECT
-    frm().Panel1Click();
+    frm().linkPanel->Panel1Click();
     frm().link->connected = false;
     QCOMPARE(frm().session.state.PortSelection, qint8(5));
 }
@@ -265,7 +267,7 @@ void TestDisplayWidgets::screenPartsKeepClearOfEachOther()
 
     // OFF and the power level, against the same reading without them.
     const auto lcdWith = [&](const QByteArray &flags) {
-        frm().ShowData618("000005000005" + flags + "DA");
+        frm().displayPanel->ShowData618("000005000005" + flags + "DA");
         frm().refreshNow();
         return frm().Panel9->grab().toImage();
     };
@@ -301,7 +303,7 @@ void TestDisplayWidgets::screenPartsKeepClearOfEachOther()
     QCOMPARE(edge, 0);
 
     // The multiplier is painted over a needle through it.
-    frm().KDrun(500);
+    frm().displayPanel->KDrun(500);
     QVERIFY(frm().KD->Labrate->autoFillBackground());
     const QImage withNeedle = frm().KD->grab().toImage();
     const QRect label = frm().KD->Labrate->geometry();

@@ -52,7 +52,7 @@ void TestEndToEnd::connectShowsLiveReadings()
     QCOMPARE(frm.Panel2->caption(), QStringLiteral("DISCONNECT"));
     QCOMPARE(frm.HistoryListBox->currentItem()->text(), QStringLiteral("00 60 09 00 00 03 00 00 00 00 "));
 
-    const QPoint startTip = frm.session.state.LastNeedleTip;
+    const QPoint startTip = frm.session.dial.LastNeedleTip;
     // Twelve frames: sixty reports, within what the cable buffers (a burst
     // beyond it would drop reports and splice frames, as a real buffer would).
     for (int i = 0; i < 5 * 12; ++i) {
@@ -61,7 +61,7 @@ void TestEndToEnd::connectShowsLiveReadings()
     }
     QTRY_VERIFY(frm.session.state.ReadingUnit == QStringLiteral("RPM"));
     QVERIFY(frm.session.state.ReadingText != QStringLiteral("00000"));
-    QVERIFY(frm.session.state.LastNeedleTip != startTip);
+    QVERIFY(frm.session.dial.LastNeedleTip != startTip);
     frm.refreshNow();
     QVERIFY(frm.KD->CONok->isVisibleTo(frm.KD) || frm.KD->CONokN->isVisibleTo(frm.KD));
     QVERIFY(answers.shown.isEmpty());

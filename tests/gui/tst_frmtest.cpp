@@ -1,13 +1,13 @@
 #include "InputReportStreams.h"
+#include "gui/about/FrmAbout.h"
 #include "gui/app/FrmTest.h"
 #include "gui/app/Windows.h"
 #include "gui/chart/TrendChartView.h"
-#include "gui/dialogs/FrmAbout.h"
-#include "gui/dialogs/FrmSearch.h"
-#include "gui/dialogs/FrmStore.h"
 #include "gui/display/DialPanel.h"
 #include "gui/display/VirtualLcd.h"
 #include "gui/reports/FrmPrint.h"
+#include "gui/search/FrmSearch.h"
+#include "gui/store/FrmStore.h"
 #include "gui/widgets/Panel.h"
 #include "platform/hid/SimulatedHidPlatform.h"
 
@@ -130,7 +130,7 @@ void TestFrmTest::firstScreenState()
     QCOMPARE(s.ReadingText, QStringLiteral("00000"));
     QCOMPARE(s.DecimalPosition, qint8(6));
     QCOMPARE(s.DialScale, 120);
-    QCOMPARE(s.NextRecordNo, 1);
+    QCOMPARE(frm().session.recordPolicy.NextRecordNo, 1);
     QCOMPARE(s.RecordLimit, 10000);
     QCOMPARE(s.DataReportPages, 1);
 }

@@ -2,7 +2,9 @@
 #include "core/recording/TableFiles.h"
 #include "gui/app/FrmTest.h"
 #include "gui/app/Windows.h"
+#include "gui/chart/ChartPanel.h"
 #include "gui/chart/TrendChartView.h"
+#include "gui/display/DisplayPanel.h"
 #include "gui/recording/ReadingTableModel.h"
 #include "platform/hid/SimulatedHidPlatform.h"
 
@@ -77,7 +79,7 @@ private:
     TFrmTest &frm() { return *windows->FrmTest; }
     void show(const QByteArray &displayText)
     {
-        frm().ShowData618(displayText);
+        frm().displayPanel->ShowData618(displayText);
         frm().refreshNow();
     }
     // Two different readings: two rows.
@@ -150,10 +152,10 @@ void TestRecordingWidgets::intervalEntries()
     QFETCH(QString, text);
     QFETCH(QString, box);
     QFETCH(int, countdown);
-    frm().session.state.SampleCountdown = 3;
+    frm().session.recordPolicy.SampleCountdown = 3;
     frm().RecordSITime->setText(text); // as a paste from the context menu would
     QCOMPARE(answers.shown.join(u'|'), box);
-    QCOMPARE(frm().session.state.SampleCountdown, countdown);
+    QCOMPARE(frm().session.recordPolicy.SampleCountdown, countdown);
 }
 
 void TestRecordingWidgets::keyFilterRefusesAllButDigits()
@@ -218,7 +220,7 @@ void TestRecordingWidgets::enlargeAndRestoreRoundTrip()
     QVERIFY(frm().Chtshow->geometry().height() > normal.height());
     QCOMPARE(frm().Chtshow->y(), 25);
     QVERIFY(frm().Chtshow->TbSx->isVisibleTo(frm().Chtshow));
-    QCOMPARE(frm().session.state.SavedChartBounds, (std::array<qint32, 4>{314, 192, 371, 297}));
+    QCOMPARE(frm().chartPanel->savedBounds(), (std::array<qint32, 4>{314, 192, 371, 297}));
     frm().Chtshow->TbSx->click();
     QCOMPARE(frm().Chtshow->geometry(), normal);
     QVERIFY(frm().Chtshow->TbFd->isVisibleTo(frm().Chtshow));
@@ -228,14 +230,14 @@ void TestRecordingWidgets::savesTheChartAsBmp()
 {
     QTemporaryDir dir;
     answers.pictureFile = dir.filePath(QStringLiteral("chart.bmp"));
-    frm().BtSaveClick();
+    frm().chartPanel->BtSaveClick();
     QCOMPARE(answers.shown, QStringList{"information: Graphic has saved on " + answers.pictureFile});
     const QImage saved(answers.pictureFile, "BMP");
     QCOMPARE(saved.size(), frm().Chtshow->size());
 
     answers.shown.clear();
     answers.pictureFile = dir.filePath(QStringLiteral("no/such/folder/chart.bmp"));
-    frm().BtSaveClick();
+    frm().chartPanel->BtSaveClick();
     QCOMPARE(answers.shown.size(), 1);
     QVERIFY(answers.shown.first().startsWith(QStringLiteral("error: Cannot create file")));
 
@@ -243,7 +245,7 @@ void TestRecordingWidgets::savesTheChartAsBmp()
     answers.shown.clear();
     answers.pictureFile = dir.filePath(QStringLiteral("chart.bmp"));
     const QByteArray old = readAll(answers.pictureFile);
-    withFileSizeLimit(1000, [this] { frm().BtSaveClick(); });
+    withFileSizeLimit(1000, [this] { frm().chartPanel->BtSaveClick(); });
     QCOMPARE(
         answers.shown,
         QStringList{
@@ -253,7 +255,7 @@ void TestRecordingWidgets::savesTheChartAsBmp()
 
     answers.shown.clear();
     answers.pictureFile.clear(); // cancelled
-    frm().BtSaveClick();
+    frm().chartPanel->BtSaveClick();
     QVERIFY(answers.shown.isEmpty());
 }
 
@@ -265,7 +267,7 @@ void TestRecordingWidgets::newClearsChartThenWarnsThenEmpties()
     QCOMPARE(answers.shown, QStringList{"information:  Warning:all Records will be deleted! "});
     QCOMPARE(frm().session.cds1.rowCount(), 0);
     QCOMPARE(frm().DataSource1->rowCount(), 0);
-    QCOMPARE(frm().session.state.NextRecordNo, 1);
+    QCOMPARE(frm().session.recordPolicy.NextRecordNo, 1);
     QCOMPARE(frm().session.chart.pointCount(TrendChart::Area), 1);
 }
 
@@ -281,7 +283,7 @@ void TestRecordingWidgets::ctrlDeleteAsksFirst()
     QCOMPARE(answers.shown, QStringList({"confirm: Delete record?", "confirm: Delete record?"}));
     QCOMPARE(frm().DataSource1->rowCount(), 1);
     QCOMPARE(frm().session.cds1.row(0).No, 2);
-    QCOMPARE(frm().session.state.NextRecordNo, 3);
+    QCOMPARE(frm().session.recordPolicy.NextRecordNo, 3);
 }
 
 void TestRecordingWidgets::recordSetItems()
@@ -316,7 +318,7 @@ void TestRecordingWidgets::savesAndOpensTableFiles()
     QCOMPARE(frm().DataSource1->rowCount(), 4);
     QCOMPARE(frm().DBGrid1->currentIndex().row(), 3);
     QCOMPARE(frm().session.cds1.row(3).Value, recorded[1].Value);
-    QCOMPARE(frm().session.state.NextRecordNo, 3);
+    QCOMPARE(frm().session.recordPolicy.NextRecordNo, 3);
 
     const QString xml = dir.filePath(QStringLiteral("run.XML"));
     answers.tableFile = xml;
@@ -363,7 +365,7 @@ void TestRecordingWidgets::tableFileFailuresAndCancel()
     frm().Save_as->trigger();
     frm().Open->trigger();
     answers.pictureFile = fifo;
-    frm().BtSaveClick();
+    frm().chartPanel->BtSaveClick();
     const QString refused =
         "error: \"" + fifo + "\" is not a regular file (a device, a FIFO or a socket); choose a file.";
     QCOMPARE(answers.shown, (QStringList{refused, refused, refused}));

@@ -4,6 +4,7 @@
 #include "WindowsUnderTest.h"
 #include "gui/reports/FrmPrint.h"
 #include "gui/reports/ReportPreview.h"
+#include "gui/reports/ReportsPanel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -72,12 +73,12 @@ void TestReportsWidgets::printStyleDialogAsDeclared()
 // The page count is worked out before every preview of the data report.
 void TestReportsWidgets::printDataPreviewsTheDataReport()
 {
-    frm().MajPrintClick();
+    frm().reportsPanel->MajPrintClick();
     addRows(75);
     QTest::mouseClick(frm().MajPrint, Qt::LeftButton);
     QCOMPARE(answers.shown, (QStringList{"preview: QuickRep1, 1", "preview: QuickRep1, 3"}));
     QCOMPARE(frm().session.state.DataReportPages, 3);
-    frm().SpeedButton7Click();
+    frm().reportsPanel->SpeedButton7Click();
     QCOMPARE(answers.shown.last(), QStringLiteral("preview: QuickRep2, 1"));
 }
 

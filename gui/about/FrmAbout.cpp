@@ -1,6 +1,6 @@
-#include "gui/dialogs/FrmAbout.h"
+#include "gui/about/FrmAbout.h"
 
-#include "gui/dialogs/FixedDialog.h"
+#include "gui/widgets/FixedDialog.h"
 #include "gui/widgets/Fonts.h"
 #include "gui/widgets/ProgramBadge.h"
 

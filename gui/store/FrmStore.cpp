@@ -1,8 +1,8 @@
-#include "gui/dialogs/FrmStore.h"
+#include "gui/store/FrmStore.h"
 
-#include "core/dialogs/Store.h"
-#include "gui/dialogs/FixedDialog.h"
+#include "core/store/Store.h"
 #include "gui/widgets/ButtonGlyphs.h"
+#include "gui/widgets/FixedDialog.h"
 #include "gui/widgets/Fonts.h"
 
 #include <QEvent>

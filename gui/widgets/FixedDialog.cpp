@@ -1,4 +1,4 @@
-#include "gui/dialogs/FixedDialog.h"
+#include "gui/widgets/FixedDialog.h"
 
 #include <QWidget>
 

@@ -1,8 +1,8 @@
-#include "gui/dialogs/FrmSearch.h"
+#include "gui/search/FrmSearch.h"
 
-#include "gui/dialogs/FixedDialog.h"
 #include "gui/widgets/ButtonGlyphs.h"
 #include "gui/widgets/Dialogs.h"
+#include "gui/widgets/FixedDialog.h"
 #include "gui/widgets/Fonts.h"
 
 #include <QGroupBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/dialogs/Search.h"
+#include "core/search/Search.h"
 
 #include <QDialog>
 

@@ -132,10 +132,8 @@ int live(const LogOptions &options)
 
     MeterSession session;
     configure(session, options);
-    if (const int status = openTables(session, options))
-        return status;
     RunOutputs outputs;
-    if (const int status = prepareOutputs(options, outputs))
+    if (const int status = prepareRun(session, options, outputs))
         return status;
     THidDeviceController HidCtl(platform);
     ConsoleMessages messages;

@@ -49,10 +49,8 @@ int replay(const LogOptions &options)
 
     MeterSession session;
     configure(session, options);
-    if (const int status = openTables(session, options))
-        return status;
     RunOutputs outputs;
-    if (const int status = prepareOutputs(options, outputs))
+    if (const int status = prepareRun(session, options, outputs))
         return status;
     LineOutput output;
     RowPrinter rows(session, output, options.format);
@@ -83,10 +81,8 @@ int replay(const LogOptions &options)
 int convert(const LogOptions &options)
 {
     MeterSession session;
-    if (const int status = openTables(session, options))
-        return status;
     RunOutputs outputs;
-    if (const int status = prepareOutputs(options, outputs))
+    if (const int status = prepareRun(session, options, outputs))
         return status;
     LineOutput output;
     return finishRun(session, options, outputs, output, 0);

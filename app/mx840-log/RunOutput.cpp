@@ -34,6 +34,34 @@ QString orNull(const std::optional<QString> &text)
     return text.value_or(QStringLiteral("NULL"));
 }
 
+// Loads the --open files into the table, in order, as the window's Open does.
+int openTables(MeterSession &session, const LogOptions &options)
+{
+    for (const QString &name : options.open) {
+        TableLoad job(name, session.cds1);
+        if (job.run() != TableFileJob::Status::Done)
+            return fail(QStringLiteral("%1 (%2: %3)").arg(TableLoad::failureMessage(), name, job.errorString()),
+                        kExitTableFile);
+    }
+    return 0;
+}
+
+int prepareOutputs(const LogOptions &options, RunOutputs &outputs)
+{
+    if (!options.out.isEmpty()) {
+        outputs.table = std::make_unique<TableOut>(options.out);
+        if (!outputs.table->canReplace())
+            return tableOutFailure(options, *outputs.table);
+    }
+    if (options.report) {
+        QString error;
+        outputs.report = ReportOut::prepare(options, &error);
+        if (!outputs.report)
+            return fail(error, kExitTableFile);
+    }
+    return 0;
+}
+
 } // namespace
 
 void say(const QString &message)
@@ -57,37 +85,17 @@ void configure(MeterSession &session, const LogOptions &options)
     session.state.RecordLimit = options.limit;
 }
 
-int openTables(MeterSession &session, const LogOptions &options)
-{
-    for (const QString &name : options.open) {
-        TableLoad job(name, session.cds1);
-        if (job.run() != TableFileJob::Status::Done)
-            return fail(QStringLiteral("%1 (%2: %3)").arg(TableLoad::failureMessage(), name, job.errorString()),
-                        kExitTableFile);
-    }
-    return 0;
-}
-
 int tableOutFailure(const LogOptions &options, const TableOut &out)
 {
     return fail(QStringLiteral("%1 (%2)").arg(TableSave::failureMessage(options.out), out.errorString()),
                 kExitTableFile);
 }
 
-int prepareOutputs(const LogOptions &options, RunOutputs &outputs)
+int prepareRun(MeterSession &session, const LogOptions &options, RunOutputs &outputs)
 {
-    if (!options.out.isEmpty()) {
-        outputs.table = std::make_unique<TableOut>(options.out);
-        if (!outputs.table->canReplace())
-            return tableOutFailure(options, *outputs.table);
-    }
-    if (options.report) {
-        QString error;
-        outputs.report = ReportOut::prepare(options, &error);
-        if (!outputs.report)
-            return fail(error, kExitTableFile);
-    }
-    return 0;
+    if (const int status = openTables(session, options))
+        return status;
+    return prepareOutputs(options, outputs);
 }
 
 int finishRun(const MeterSession &session, const LogOptions &options, RunOutputs &outputs, LineOutput &output,

@@ -96,8 +96,6 @@ private:
 
 // Starts the session as the window does, then sets the record policy up as asked.
 void configure(MeterSession &session, const LogOptions &options);
-// Loads the --open files into the table, in order, as the window's Open does.
-int openTables(MeterSession &session, const LogOptions &options);
 int tableOutFailure(const LogOptions &options, const TableOut &out);
 
 // What a run leaves behind besides its printed rows: the --out file and the report.
@@ -107,9 +105,11 @@ struct RunOutputs
     std::optional<ReportOut> report; // none without --report
 };
 
-// The outputs asked for, once it is known they can be made: the --out file can
-// be replaced, the report's picture can be read. Otherwise a status.
-int prepareOutputs(const LogOptions &options, RunOutputs &outputs);
+// Before a run reads anything: the --open files loaded into the table, in
+// order, as the window's Open does; the outputs asked for, once it is known
+// they can be made (the --out file can be replaced, the report's picture can
+// be read). Otherwise a status.
+int prepareRun(MeterSession &session, const LogOptions &options, RunOutputs &outputs);
 // The end of every run: the table reaches the --out file, the report its file,
 // and the status says the first thing that went wrong.
 int finishRun(const MeterSession &session, const LogOptions &options, RunOutputs &outputs, LineOutput &output,

@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QTest>
+#include <QToolButton>
 
 #include <algorithm>
 #include <utility>
@@ -53,6 +54,11 @@ bool renderReports(const QString &dir)
     frm.refreshNow();
     QTest::qWait(50);
     frm.grab().save(QDir(dir).filePath(QStringLiteral("recording.png")));
+    frm.Chtshow->TbFd->click(); // the chart enlarged over the window, then back
+    QTest::qWait(50);
+    frm.grab().save(QDir(dir).filePath(QStringLiteral("enlarged.png")));
+    frm.Chtshow->TbSx->click();
+    QTest::qWait(50);
     const QImage chart = frm.Chtshow->grab().toImage();
     const auto save = [&](const QImage &image, const char *name) {
         return image.save(QDir(dir).filePath(QString::fromLatin1(name) + QStringLiteral(".png")));

@@ -53,8 +53,9 @@ std::string cssFont(const ReportFont &font)
     return css;
 }
 
-// What an item's HTML element holds whatever the page: all but its top and text.
-ReportContent::HtmlParts htmlPartsOf(const ReportItem &item)
+// What an item's HTML element holds whatever the page: all but its top and
+// text. A text's box is its room, which it does not overflow.
+ReportContent::HtmlParts htmlPartsOf(const ReportBand &band, const ReportItem &item)
 {
     const std::string name = htmlEscaped(item.name).toStdString();
     if (item.kind == ReportItem::Kind::Picture) {
@@ -62,10 +63,11 @@ ReportContent::HtmlParts htmlPartsOf(const ReportItem &item)
                     "\" style=\"left:" + millimetres(ReportLayout::Margin + item.left) + ";top:",
                 ";width:" + millimetres(item.width) + ";height:" + millimetres(item.height) + "\" src=\""};
     }
-    const std::string place = item.centred
-                                  ? "left:" + millimetres(ReportLayout::Margin) +
-                                        ";width:" + millimetres(ReportLayout::BandWidth) + ";text-align:center;"
-                                  : "left:" + millimetres(ReportLayout::Margin + item.left) + ";";
+    const std::string place =
+        item.centred ? "left:" + millimetres(ReportLayout::Margin) + ";width:" + millimetres(ReportLayout::BandWidth) +
+                           ";text-align:center;"
+                     : "left:" + millimetres(ReportLayout::Margin + item.left) +
+                           ";width:" + millimetres(ReportLayout::roomOf(band, item).right - item.left) + ";";
     char colour[8];
     std::snprintf(colour, sizeof colour, "%06x", item.colour & 0xFFFFFFu);
     // Appended rather than added to a literal: GCC 12 warns wrongly of
@@ -109,7 +111,7 @@ ReportContent::ReportContent(ReportLayout layout, const ReadingTable *rows, QStr
     for (const ReportBand &band : reportLayout.bands) {
         QList<HtmlParts> parts;
         for (const ReportItem &item : band.items)
-            parts.append(htmlPartsOf(item));
+            parts.append(htmlPartsOf(band, item));
         htmlPartsByBand.append(parts);
     }
     // Each band's text items, left to right; a centred item stands at the band's middle.
@@ -263,8 +265,10 @@ QByteArray ReportContent::htmlStart() const
            "</title><style>\n"
            "body{background:#888;margin:0;padding:10mm 0}\n"
            ".page{position:relative;width:210mm;height:297mm;margin:0 auto 10mm;background:#fff;overflow:hidden}\n"
-           ".item{position:absolute;white-space:pre;line-height:1.15;margin:0}\n"
-           "@media print{body{background:none;padding:0}.page{margin:0;page-break-after:always}}\n"
+           ".item{position:absolute;white-space:pre;line-height:1.15;margin:0;overflow:hidden}\n"
+           "@page{size:A4;margin:0}\n"
+           "@media print{body{background:none;padding:0}.page{margin:0;page-break-after:always}"
+           ".page:last-child{page-break-after:auto}}\n"
            "</style></head><body>\n";
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/store/Store.h"
 
+#include <algorithm>
 #include <initializer_list>
 
 namespace {
@@ -111,6 +112,19 @@ const ReportBand *ReportLayout::band(ReportBand::Kind kind) const
             return &each;
     }
     return nullptr;
+}
+
+ReportLayout::Room ReportLayout::roomOf(const ReportBand &band, const ReportItem &item)
+{
+    Room room;
+    if (item.centred)
+        return room;
+    room.left = item.left;
+    for (const ReportItem &other : band.items) {
+        if (!other.centred && other.left > item.left)
+            room.right = std::min(room.right, other.left);
+    }
+    return room;
 }
 
 ReportLayout ReportLayouts::QuickRep1()

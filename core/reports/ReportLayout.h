@@ -66,6 +66,17 @@ struct ReportLayout
 
     // The band of that kind, or nullptr.
     const ReportBand *band(ReportBand::Kind kind) const;
+
+    // The stretch of its band an item's text may take, in millimetres from
+    // the band's left: from the item to the next item of the band to its
+    // right, or to the band's edge; a centred item has the band's width. A
+    // longer text (a table allows 20 characters) is cut there.
+    struct Room
+    {
+        double left = 0;
+        double right = BandWidth;
+    };
+    static Room roomOf(const ReportBand &band, const ReportItem &item);
 };
 
 // The styles the print style dialog offers: the data report, the graph

@@ -154,6 +154,7 @@ void FrmTestUi::createRecordPanel()
 
     RepeatSet = new QCheckBox(QStringLiteral("Repeat"), Panel7);
     RepeatSet->setFont(font);
+    RepeatSet->setToolTip(QStringLiteral("Repeage Record"));
     RepeatSet->setStyle(checkBoxStyle);
     RepeatSet->setGeometry(3, 5, 54, 20);
 

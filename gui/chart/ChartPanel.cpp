@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QSize>
 #include <QToolButton>
 
 #include <array>
@@ -104,6 +105,17 @@ void ChartPanel::BtNewClick()
     refresher.refreshNow();
 }
 
+namespace {
+
+// The enlarged chart is sized from the window's outer size, which the
+// program's original frame makes the client area plus 4-pixel borders and
+// 42 pixels of caption and menu bar (538 pixels high for a 492-pixel client
+// area): here the client area is fixed and the frame is the desktop's, so the
+// original's is added.
+constexpr QSize OriginalFrame{8, 46};
+
+} // namespace
+
 // Enlarges the chart over most of the window, or puts it back.
 void ChartPanel::TbSxClick()
 {
@@ -113,8 +125,8 @@ void ChartPanel::TbSxClick()
         chart->TbFd->hide();
         chart->TbSx->show();
         saved = {chart->x(), chart->y(), chart->width(), chart->height()};
-        const QWidget *client = chart->parentWidget();
-        chart->setGeometry(2, 25, client->width() - 10, client->height() - 80);
+        const QSize window = chart->parentWidget()->size() + OriginalFrame;
+        chart->setGeometry(2, 25, window.width() - 10, window.height() - 80);
         display.setAnnunciatorRowVisible(false);
     } else {
         chart->TbSx->hide();

@@ -3,7 +3,6 @@
 #include "gui/reports/ReportRenderer.h"
 
 #include <QBuffer>
-#include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -43,7 +42,7 @@ bool ReportExport::begin()
     if (format == Format::Pdf) {
         pdf = std::make_unique<QPdfWriter>(&file.device());
         pdf->setResolution(PdfResolution);
-        pdf->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        pdf->setPageLayout(ReportRenderer::paper());
         pdf->setTitle(report.reportLayout().title);
         pdf->setCreator(QStringLiteral("MX840 Interface Software"));
         painter = std::make_unique<QPainter>();

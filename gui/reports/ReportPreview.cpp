@@ -9,12 +9,14 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -40,6 +42,17 @@ QPrinter &printer()
 {
     static QPrinter shared(QPrinter::HighResolution);
     return shared;
+}
+
+// The preview's size: a page and its tools, but never more than 90 % of the
+// screen it opens on (a dialog opens centred on its parent).
+QSize fittingSize(const QWidget *parent)
+{
+    const QSize wanted(760, 900);
+    const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return wanted;
+    return wanted.boundedTo(screen->availableGeometry().size() * 0.9);
 }
 
 } // namespace
@@ -77,7 +90,7 @@ ReportPreview::ReportPreview(const ReportRenderer &renderer, Dialogs &boxes, QWi
     setObjectName(QStringLiteral("ReportPreview"));
     setWindowTitle(QStringLiteral("Print Preview"));
     setModal(true);
-    resize(760, 900);
+    resize(fittingSize(parent));
 
     auto *bar = new QHBoxLayout;
     QToolButton *first = toolButton(this, QStringLiteral("|<"), QStringLiteral("First page"));

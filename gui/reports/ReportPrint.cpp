@@ -10,6 +10,15 @@ namespace {
 
 constexpr qint64 PagesPerSlice = 10;
 
+// A report places its items from the paper's corner, on A4 upright: the
+// queue's own margins would shift every item by them, and another paper size
+// would cut or stretch the page.
+void usePaperAsTheReportDoes(QPrinter &printer)
+{
+    printer.setFullPage(true);
+    printer.setPageLayout(ReportRenderer::paper());
+}
+
 } // namespace
 
 ReportPrint::ReportPrint(const ReportRenderer &renderer, QPrinter &target, qint64 from, qint64 to)
@@ -32,6 +41,7 @@ SlicedJob::Status ReportPrint::step()
         return state;
     }
     if (nextPage == 0) {
+        usePaperAsTheReportDoes(printer);
         if (!painter.begin(&printer))
             return fail(QStringLiteral("the printer could not be opened"));
         nextPage = first;

@@ -10,6 +10,7 @@
 #include <QFontMetricsF>
 #include <QImageReader>
 #include <QPainter>
+#include <QSet>
 
 #include <cerrno>
 #include <utility>
@@ -29,20 +30,47 @@ QFont fontOf(const ReportFont &font)
     return qfont;
 }
 
+// Whether a picture has few colours, as a chart or a screenshot has: such a
+// picture stays crisp only without lossy compression, and stays small with it.
+bool hasFewColours(const QImage &picture)
+{
+    constexpr qsizetype FewColours = 256;
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    QSet<QRgb> colours;
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); ++x) {
+            colours.insert(line[x]);
+            if (colours.size() > FewColours)
+                return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 ReportRenderer::ReportRenderer(ReportLayout layout, ReportData data)
-    : content(std::move(layout), data.table, std::move(data.date), data.pageCountLabel), image(std::move(data.picture))
+    : content(std::move(layout), data.table, std::move(data.date), data.pageCountLabel)
+    , image(std::move(data.picture))
+    , losslessPicture(!image.isNull() && hasFewColours(image))
 {}
 
-void ReportRenderer::paintItem(QPainter &painter, const ReportItem &item, double bandTop, qint64 number, qint64 row,
-                               double unit) const
+QPageLayout ReportRenderer::paper()
+{
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
+}
+
+void ReportRenderer::paintItem(QPainter &painter, const ReportBand &band, const ReportItem &item, double bandTop,
+                               qint64 number, qint64 row, double unit) const
 {
     const double left = (ReportLayout::Margin + item.left) * unit;
     const double top = (bandTop + item.top) * unit;
     if (item.kind == ReportItem::Kind::Picture) {
-        if (!image.isNull())
+        if (!image.isNull()) {
+            painter.setRenderHint(QPainter::LosslessImageRendering, losslessPicture);
             painter.drawImage(QRectF(left, top, item.width * unit, item.height * unit), image);
+        }
         return;
     }
     const QString text = itemText(item, number, row);
@@ -52,11 +80,27 @@ void ReportRenderer::paintItem(QPainter &painter, const ReportItem &item, double
     painter.setFont(font);
     painter.setPen(QColor::fromRgb(QRgb(item.colour)));
     const QFontMetricsF metrics(font, painter.device());
-    double x = left;
-    if (item.centred)
-        x = ReportLayout::Margin * unit + (ReportLayout::BandWidth * unit - metrics.horizontalAdvance(text)) / 2;
+    const ReportLayout::Room room = ReportLayout::roomOf(band, item);
+    const double roomLeft = (ReportLayout::Margin + room.left) * unit;
+    const double roomRight = (ReportLayout::Margin + room.right) * unit;
     // The item's top is the top of its text; the text stands on its baseline.
-    painter.drawText(QPointF(x, top + metrics.ascent()), text);
+    const double baselineY = top + metrics.ascent();
+    // Most texts are too short to need measuring (a row's time, a value).
+    if (!item.centred && double(text.size()) * metrics.maxWidth() <= roomRight - left) {
+        painter.drawText(QPointF(left, baselineY), text);
+        return;
+    }
+    const double width = metrics.horizontalAdvance(text);
+    const double x = item.centred ? ReportLayout::Margin * unit + (ReportLayout::BandWidth * unit - width) / 2 : left;
+    const QPointF baseline(x, baselineY);
+    if (x >= roomLeft && x + width <= roomRight) {
+        painter.drawText(baseline, text);
+        return;
+    }
+    painter.save();
+    painter.setClipRect(QRectF(roomLeft, top, roomRight - roomLeft, metrics.height()), Qt::IntersectClip);
+    painter.drawText(baseline, text);
+    painter.restore();
 }
 
 void ReportRenderer::paintPage(QPainter &painter, qint64 number) const
@@ -68,7 +112,7 @@ void ReportRenderer::paintPage(QPainter &painter, qint64 number) const
     painter.fillRect(QRectF(0, 0, ReportLayout::PageWidth * unit, ReportLayout::PageHeight * unit), Qt::white);
     for (const ReportPagination::PlacedBand &placed : content.pages().page(number)) {
         for (const ReportItem &item : placed.band->items)
-            paintItem(painter, item, placed.top, number, placed.row, unit);
+            paintItem(painter, *placed.band, item, placed.top, number, placed.row, unit);
     }
     painter.restore();
 }

@@ -3,6 +3,7 @@
 #include "core/reports/ReportContent.h"
 
 #include <QImage>
+#include <QPageLayout>
 #include <QString>
 
 #include <memory>
@@ -35,8 +36,12 @@ public:
     const ReportContent &reportContent() const { return content; }
     const QImage &picture() const { return image; }
 
+    // The paper every report is on: A4 upright, items placed from its corner.
+    static QPageLayout paper();
+
     // Paints page `number` with the page's top-left corner at the painter's
-    // origin; the page is white.
+    // origin; the page is white. A text wider than its room is cut where the
+    // next item of its band starts, or at the band's edge.
     void paintPage(QPainter &painter, qint64 number) const;
     // Page `number` as an image of `dotsPerInch`.
     QImage pageImage(qint64 number, double dotsPerInch) const;
@@ -48,11 +53,12 @@ public:
     }
 
 private:
-    void paintItem(QPainter &painter, const ReportItem &item, double bandTop, qint64 number, qint64 row,
-                   double unit) const;
+    void paintItem(QPainter &painter, const ReportBand &band, const ReportItem &item, double bandTop, qint64 number,
+                   qint64 row, double unit) const;
 
     ReportContent content;
     QImage image;
+    bool losslessPicture; // a picture of few colours (a chart) is stored without loss
 };
 
 // The report of a style over the reading table, as the window and mx840-log

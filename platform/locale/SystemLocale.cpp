@@ -89,8 +89,10 @@ QString ShortDateOfLocale(const QString &localeName, const QDate &date)
 {
     const QString base = localeName.section(u'.', 0, 0).section(u'@', 0, 0);
     const QLocale locale(base);
+    // The C library's short date (%x) in the C and POSIX locales, and where
+    // no locale is set or its name is unknown.
     if (base.isEmpty() || locale.language() == QLocale::C)
-        return QLocale::c().toString(date, QLocale::ShortFormat);
+        return date.toString(QStringLiteral("MM/dd/yy"));
     return locale.toString(date, QLocale::ShortFormat);
 }
 

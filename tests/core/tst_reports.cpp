@@ -38,6 +38,7 @@ private slots:
     void csvPagesReadBackIntoTheRows();
     void csvCellsNeverRunAsFormulas();
     void htmlPagesEscapeTextsAndPlaceItems();
+    void itemsRoomReachesTheNextItem();
     void pagesFollowTheTableWhenItIsRefilled();
 };
 
@@ -292,6 +293,32 @@ void TestReports::htmlPagesEscapeTextsAndPlaceItems()
     const QByteArray top = "top:" + QByteArray::number(detail.top + detail.band->items[0].top, 'f', 2) + "mm;";
     QVERIFY2(page.contains(top + "font-family:'Arial'"), top);
     QVERIFY(!report.htmlPage(1, {}).contains("<img"));
+    // A text's box ends where the next item starts (Time 60.9 -> Value 110.6);
+    // each report page is one A4 sheet on paper.
+    QVERIFY(page.contains("left:70.90mm;width:49.70mm;top:"));
+    QVERIFY(report.htmlStart().contains("@page{size:A4;margin:0}"));
+    QVERIFY(report.htmlStart().contains("overflow:hidden"));
+}
+
+// Where an item's text must end: at the next item of its band to the right,
+// or at the band's edge; a centred title has the band's whole width.
+void TestReports::itemsRoomReachesTheNextItem()
+{
+    const ReportLayout data = ReportLayouts::QuickRep1();
+    const ReportLayout both = ReportLayouts::QuickRep4();
+    const QList<std::tuple<const ReportBand *, int, double, double>> cases{
+        {data.band(ReportBand::Kind::PageHeader), 0, 0, 190},       // the title
+        {data.band(ReportBand::Kind::PageHeader), 1, 158.8, 171.4}, // "Print Date:" -> the date
+        {data.band(ReportBand::Kind::PageHeader), 2, 171.4, 190},   // the date -> the edge
+        {data.band(ReportBand::Kind::Detail), 1, 66.7, 109.0},      // Time -> Value
+        {data.band(ReportBand::Kind::Detail), 3, 149.8, 190},       // Unit -> the edge
+        {both.band(ReportBand::Kind::ColumnHeader), 0, 8.5, 61.4},  // "No" -> "Time"
+        {both.band(ReportBand::Kind::Detail), 3, 162.5, 190}};      // Unit -> the edge
+    for (const auto &[band, index, left, right] : cases) {
+        const ReportLayout::Room room = ReportLayout::roomOf(*band, band->items[index]);
+        QCOMPARE(room.left, left);
+        QCOMPARE(room.right, right);
+    }
 }
 
 // Texts are encoded once per table text; a table emptied and filled anew

@@ -123,6 +123,7 @@ void TestFrmTest::firstScreenState()
     QCOMPARE(frm().SpeedButton2->toolTip(), QStringLiteral("Delete Data"));
     QCOMPARE(frm().SpeedButton3->toolTip(), QStringLiteral("Open Data"));
     QCOMPARE(frm().MajPrint->toolTip(), QStringLiteral("Print Data"));
+    QCOMPARE(frm().RepeatSet->toolTip(), QStringLiteral("Repeage Record"));
 
     const ModuleState &s = frm().session.state;
     QCOMPARE(s.PortSelection, qint8(5));

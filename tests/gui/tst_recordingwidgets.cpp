@@ -219,6 +219,7 @@ void TestRecordingWidgets::enlargeAndRestoreRoundTrip()
     frm().Chtshow->TbFd->click();
     QVERIFY(frm().Chtshow->geometry().height() > normal.height());
     QCOMPARE(frm().Chtshow->y(), 25);
+    QCOMPARE(frm().Chtshow->size(), QSize(685, 458)); // the window's outer 695 x 538, less 10 and 80
     QVERIFY(frm().Chtshow->TbSx->isVisibleTo(frm().Chtshow));
     QCOMPARE(frm().chartPanel->savedBounds(), (std::array<qint32, 4>{314, 192, 371, 297}));
     frm().Chtshow->TbSx->click();

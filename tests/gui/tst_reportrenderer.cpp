@@ -58,8 +58,11 @@ private slots:
     void graphReportStretchesThePicture();
     void exportsEachFormat();
     void exportsNeverLeaveHalfFiles();
+    void pdfTextsSitWhereTheLayoutPutsThem_data();
     void pdfTextsSitWhereTheLayoutPutsThem();
     void printsTheChosenPages();
+    void longTextsStayInTheirRoom();
+    void chartPicturesStayLossless();
 };
 
 // Everything within the margins; the title centred and blue at its top; the
@@ -224,21 +227,52 @@ void TestReportRenderer::exportsNeverLeaveHalfFiles()
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("r.txt")});
 }
 
+// How the PDF is made: exported, or printed to a printer that has margins of
+// its own and another paper (the report's A4 and full page win).
+void TestReportRenderer::pdfTextsSitWhereTheLayoutPutsThem_data()
+{
+    QTest::addColumn<bool>("printed");
+    QTest::addColumn<int>("paper");
+    QTest::newRow("exported") << false << int(QPageSize::A4);
+    QTest::newRow("printed, the printer's margins") << true << int(QPageSize::A4);
+    QTest::newRow("printed, Letter and 20 mm margins") << true << int(QPageSize::Letter);
+}
+
 // The words of a PDF's first page where a PDF reader finds them (pdftotext
 // -bbox), against the data report's layout: within half a millimetre.
 void TestReportRenderer::pdfTextsSitWhereTheLayoutPutsThem()
 {
+    QFETCH(bool, printed);
+    QFETCH(int, paper);
     const ReadingTable table = tableOfRows(75);
     const ReportRenderer data(ReportLayouts::QuickRep1(), {&table, {}, QStringLiteral("10.12.26"), 3});
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("r.pdf"));
-    QCOMPARE(ReportExport(data, pdf, ReportExport::Format::Pdf).run(), SlicedJob::Status::Done);
+    if (printed) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        if (paper != QPageSize::A4) {
+            printer.setPageSize(QPageSize(QPageSize::PageSizeId(paper)));
+            printer.setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
+        }
+        QCOMPARE(ReportPrint(data, printer, 1, 1).run(), SlicedJob::Status::Done);
+    } else {
+        QCOMPARE(ReportExport(data, pdf, ReportExport::Format::Pdf).run(), SlicedJob::Status::Done);
+    }
     QProcess pdftotext;
     pdftotext.start(QStringLiteral("pdftotext"), {"-bbox", "-f", "1", "-l", "1", pdf, "-"});
     QVERIFY2(pdftotext.waitForFinished(20000) && pdftotext.exitCode() == 0, "pdftotext (poppler-utils) did not run");
-    QHash<QString, QPointF> words; // the first place of each word, in millimetres
+    const QString boxes = QString::fromUtf8(pdftotext.readAllStandardOutput());
+    const QRegularExpressionMatch sheet =
+        QRegularExpression(QStringLiteral("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\"")).match(boxes);
+    QVERIFY(sheet.hasMatch());
+    QVERIFY2(qAbs(sheet.captured(1).toDouble() * 25.4 / 72 - 210) < 0.5 &&
+                 qAbs(sheet.captured(2).toDouble() * 25.4 / 72 - 297) < 0.5,
+             qPrintable(sheet.captured(0))); // A4
+    QHash<QString, QPointF> words;           // the first place of each word, in millimetres
     const QRegularExpression word(QStringLiteral("xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\"[^>]*>([^<]+)</word>"));
-    for (auto match = word.globalMatch(QString::fromUtf8(pdftotext.readAllStandardOutput())); match.hasNext();) {
+    for (auto match = word.globalMatch(boxes); match.hasNext();) {
         const QRegularExpressionMatch m = match.next();
         if (!words.contains(m.captured(3)))
             words.insert(m.captured(3), QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()) * 25.4 / 72);
@@ -286,6 +320,58 @@ void TestReportRenderer::printsTheChosenPages()
     QCOMPARE(cancelled.step(), SlicedJob::Status::Running);
     cancelled.cancel();
     QCOMPARE(cancelled.status(), SlicedJob::Status::Cancelled);
+}
+
+// A table's texts may be 20 characters: each is cut where the next item of its
+// row starts and at the band's edge, never over a column or off the paper.
+void TestReportRenderer::longTextsStayInTheirRoom()
+{
+    ReadingTable table;
+    table.append({1, QString(20, u'W'), std::nullopt, QString(20, u'M')});
+    const ReportRenderer data(ReportLayouts::QuickRep1(), {&table, {}, QStringLiteral("10.12.26"), 1});
+    const QImage page = data.pageImage(1, Dpi);
+    // The first row's band is 31.16 to 37.77 mm down; Time at 76.7, Value's
+    // place at 119.0 (empty here), Unit at 159.8.
+    const QRectF time = inkIn(page, {76.7, 31.16, 82, 6.6});
+    QVERIFY(!time.isNull());
+    QVERIFY2(time.right() <= 119.0 + 0.1, qPrintable(QString::number(time.right())));
+    QVERIFY2(time.right() > 119.0 - 1, "the Time is cut, not dropped");
+    const QRectF unit = inkIn(page, {159.8, 31.16, 50.2, 6.6});
+    QVERIFY2(!unit.isNull() && unit.right() <= 200 + 0.1, qPrintable(QString::number(unit.right())));
+
+    ReadingTable digits;
+    digits.append({1, QStringLiteral("09:00:01"), QStringLiteral("12.5"), QString(20, u'8')});
+    const ReportRenderer both(ReportLayouts::QuickRep4(), {&digits, {}, QStringLiteral("10.12.26"), 1});
+    const QRectF digitsUnit = inkIn(both.pageImage(1, Dpi), {172.5, 31.16, 37.5, 6.6});
+    QVERIFY2(!digitsUnit.isNull() && digitsUnit.right() <= 200 + 0.1, qPrintable(QString::number(digitsUnit.right())));
+}
+
+// A chart's picture (few colours) goes into the PDF without loss; a photo-like
+// one is still compressed as JPEG, which suits it.
+void TestReportRenderer::chartPicturesStayLossless()
+{
+    QImage chart(400, 300, QImage::Format_RGB32);
+    chart.fill(Qt::white);
+    for (int x = 0; x < chart.width(); x += 20)
+        for (int y = 0; y < chart.height(); ++y)
+            chart.setPixel(x, y, qRgb(192, 192, 192));
+    QImage photo(400, 300, QImage::Format_RGB32);
+    for (int y = 0; y < photo.height(); ++y)
+        for (int x = 0; x < photo.width(); ++x)
+            photo.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
+    QTemporaryDir dir;
+    const auto pdfOf = [&dir](const QImage &picture) {
+        const ReportRenderer graph(ReportLayouts::QuickRep3(), {nullptr, picture, QStringLiteral("10.12.26"), 1});
+        const QString pdf = dir.filePath(QStringLiteral("g.pdf"));
+        if (ReportExport(graph, pdf, ReportExport::Format::Pdf).run() != SlicedJob::Status::Done)
+            return QByteArray();
+        QFile file(pdf);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray lossless = pdfOf(chart);
+    QVERIFY(lossless.contains("/Subtype /Image"));
+    QVERIFY(!lossless.contains("/DCTDecode"));
+    QVERIFY(pdfOf(photo).contains("/DCTDecode"));
 }
 
 QTEST_MAIN(TestReportRenderer)

@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
@@ -182,9 +183,17 @@ void TestReportsWidgets::previewZoomsFitTheWindow()
 {
     addRows(40);
     const auto report = ReportOfTable(ReportStyle::Data, frm().session.cds1);
-    ReportPreview preview(*report, answers);
+    ReportPreview preview(*report, answers, &frm());
     preview.show();
     QVERIFY(QTest::qWaitForWindowExposed(&preview));
+    // It opens within the screen, however small: at most 90 % of it.
+    const QRect screen = frm().screen()->availableGeometry();
+    QVERIFY2(preview.width() <= screen.width() * 0.9 + 1 && preview.height() <= screen.height() * 0.9 + 1,
+             qPrintable(QStringLiteral("%1 x %2 on %3 x %4")
+                            .arg(preview.width())
+                            .arg(preview.height())
+                            .arg(screen.width())
+                            .arg(screen.height())));
     auto *scroll = preview.findChild<QScrollArea *>();
     QVERIFY(scroll);
     const auto fits = [&](bool wholePage) {

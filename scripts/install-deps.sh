@@ -12,6 +12,7 @@ packages=(
   xvfb xauth xdotool poppler-utils python3
   help2man man-db groff-base dpkg-dev lintian desktop-file-utils appstream
   clang libclang-rt-14-dev
+  libcups2-dev cups cups-bsd printer-driver-cups-pdf chromium
 )
 
 missing=()

@@ -4,6 +4,7 @@
 
 const char kLogUsage[] = "Usage: mx840-log [--cable | --simulate[=FILE] | --replay FILE] [OPTION]...\n"
                          "  or:  mx840-log --open TABLE... [--out TABLE] [--report STYLE --export FILE]\n"
+                         "  or:  mx840-log --open TABLE... --report STYLE --print [QUEUE]\n"
                          "\n"
                          "Records the meter's readings without a window, under the same record\n"
                          "policy as the window, and prints every recorded row: No, Time, Value and\n"
@@ -84,6 +85,8 @@ const char kLogUsage[] = "Usage: mx840-log [--cable | --simulate[=FILE] | --repl
                          "                  such as the chart saved as a bitmap).\n"
                          "  --export FILE   Write the report to FILE, the format by its extension:\n"
                          "                  .pdf, .html, .txt or .csv.\n"
+                         "  --print [QUEUE] Print the report on the printer queue QUEUE (the\n"
+                         "                  system's default queue without it), on A4.\n"
                          "\n"
                          "  -h, --help      Show this text.\n"
                          "  --version       Show the program's version.\n"
@@ -96,14 +99,16 @@ const char kLogUsage[] = "Usage: mx840-log [--cable | --simulate[=FILE] | --repl
                          "3 when a table file cannot be opened (\"Failed to Load File!\") or saved,\n"
                          "a row cannot be written (the run stops; every row written is kept), a\n"
                          "graph report has no picture or one that cannot be read (said before the\n"
-                         "run starts), or a report cannot be exported;\n"
+                         "run starts), a printer queue is unknown or refuses the report, or a report\n"
+                         "cannot be exported;\n"
                          "4 when standard output cannot be written (a closed pipe, a full disk):\n"
                          "printing stops, the run ends and the table is saved all the same.\n";
 
 namespace {
 
 // The options that take one value and may be given once.
-const QStringList kSingleValued{"--format", "--report", "--picture", "--export", "--out", "--interval", "--limit"};
+const QStringList kSingleValued{"--format", "--report", "--picture",  "--export",
+                                "--print",  "--out",    "--interval", "--limit"};
 
 // The value after an option that names a file: missing, empty, or another
 // option (a file whose name starts with "--" is given as ./--name) is refused.
@@ -176,6 +181,10 @@ std::optional<LogOptions> ParseLogOptions(const QStringList &arguments, QString 
                 (argument == u"--out"       ? options.out
                  : argument == u"--picture" ? options.picture
                                             : options.exportFile) = *name;
+        } else if (argument == u"--print") {
+            // The queue is optional: every other argument is an option.
+            const bool queueGiven = i + 1 < arguments.size() && !arguments[i + 1].startsWith(u'-');
+            options.printQueue = queueGiven ? arguments[++i] : QString();
         } else if (argument == u"--cable") {
             options.source = LogOptions::Source::Cable;
             ++sources;
@@ -234,11 +243,11 @@ std::optional<LogOptions> ParseLogOptions(const QStringList &arguments, QString 
         *error = QStringLiteral("--trace prints tab-separated lines: give it without --format");
         return std::nullopt;
     }
-    if (options.report.has_value() != !options.exportFile.isEmpty()) {
-        *error = QStringLiteral("--report and --export go together");
+    if (options.report.has_value() != (!options.exportFile.isEmpty() || options.printQueue.has_value())) {
+        *error = QStringLiteral("--report and --export (or --print) go together");
         return std::nullopt;
     }
-    if (options.report && !ReportFileFormatOf(options.exportFile)) {
+    if (!options.exportFile.isEmpty() && !ReportFileFormatOf(options.exportFile)) {
         *error = QStringLiteral("--export %1: the extension names the format: .pdf, .html, .txt or .csv")
                      .arg(options.exportFile);
         return std::nullopt;

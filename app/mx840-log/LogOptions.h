@@ -28,10 +28,11 @@ struct LogOptions
     // table saved at the end.
     QStringList open;
     QString out;
-    // A report of the table at the end, exported to a file.
+    // A report of the table at the end, exported to a file, printed, or both.
     std::optional<ReportStyle> report;
     QString picture;
     QString exportFile;
+    std::optional<QString> printQueue; // empty: the default queue
 };
 
 extern const char kLogUsage[];

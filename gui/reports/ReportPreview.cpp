@@ -1,5 +1,6 @@
 #include "gui/reports/ReportPreview.h"
 
+#include "gui/reports/QueuePrint.h"
 #include "gui/reports/ReportExport.h"
 #include "gui/reports/ReportPrint.h"
 #include "gui/reports/ReportRenderer.h"
@@ -180,7 +181,8 @@ void ReportPreview::pageSetup()
     dialog.exec();
 }
 
-// Page by page, straight to the printer, with the progress and Cancel.
+// Page by page, with the progress and Cancel: to a printer queue as one A4
+// job, or straight into the file when the dialog prints to a file.
 void ReportPreview::printReport()
 {
     QPrintDialog dialog(&printer(), this);
@@ -189,9 +191,15 @@ void ReportPreview::printReport()
         return;
     QPrinter &target = printer();
     const bool range = target.printRange() == QPrinter::PageRange;
-    ReportPrint job(report, target, range ? target.fromPage() : 1, range ? target.toPage() : report.pageCount());
-    if (dialogs.runJob(QStringLiteral("Printing"), job) == SlicedJob::Status::Failed)
-        dialogs.error(QStringLiteral("The report could not be printed: %1.").arg(job.errorString()));
+    const qint64 from = range ? target.fromPage() : 1;
+    const qint64 to = range ? target.toPage() : report.pageCount();
+    std::unique_ptr<SlicedJob> job;
+    if (target.outputFormat() == QPrinter::NativeFormat)
+        job = std::make_unique<QueuePrint>(report, target.printerName(), from, to, target.copyCount());
+    else
+        job = std::make_unique<ReportPrint>(report, target, from, to);
+    if (dialogs.runJob(QStringLiteral("Printing"), *job) == SlicedJob::Status::Failed)
+        dialogs.error(QStringLiteral("The report could not be printed: %1.").arg(job->errorString()));
 }
 
 void ReportPreview::saveReport()

@@ -18,7 +18,7 @@ table files, and prints or exports reports (PDF, HTML, text, CSV).
 mx840-log records without a window and prints each reading as
 tab-separated text, CSV or JSON lines.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION "science")
+set(CPACK_DEBIAN_PACKAGE_SECTION "electronics")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # libudev is opened by name at run time; the platform and image plugins come
@@ -27,6 +27,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # fontconfig takes from DejaVu first.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libudev1, fonts-liberation, fonts-dejavu-core")
 set(CPACK_STRIP_FILES ON)
+set(CPACK_PRE_BUILD_SCRIPTS "${PROJECT_SOURCE_DIR}/cmake/StripPrograms.cmake")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_PACKAGE_DIRECTORY "${PROJECT_BINARY_DIR}/..")
 include(CPack)

@@ -2,6 +2,7 @@
 #include "LogOptions.h"
 #include "ReplayRun.h"
 #include "RunOutput.h"
+#include "platform/session/RuntimeFolder.h"
 #include "platform/signals/TerminationSignals.h"
 
 #include <QCoreApplication>
@@ -59,10 +60,12 @@ int main(int argc, char *argv[])
     QString error;
     const std::optional<QStringList> arguments = argumentsOf(argc, argv, &error);
     const std::optional<LogOptions> options = arguments ? ParseLogOptions(*arguments, &error) : std::nullopt;
+    UsePrivateRuntimeFolder();
     const std::unique_ptr<QCoreApplication> application = applicationFor(options && options->report, argc, argv);
     if (!options) {
-        std::fputs(kLogUsage, stderr);
-        return fail(error, kExitBadInput);
+        say(error);
+        std::fputs("Try 'mx840-log --help' for more information.\n", stderr);
+        return kExitBadInput;
     }
     if (options->help) {
         std::fputs(kLogUsage, stdout);

@@ -1,6 +1,7 @@
 #include "gui/app/FrmTest.h"
 #include "gui/app/Windows.h"
 #include "platform/HostPlatform.h"
+#include "platform/session/RuntimeFolder.h"
 #include "platform/signals/TerminationSignals.h"
 
 #include <QApplication>
@@ -73,6 +74,7 @@ void holdStartUpMessage(QtMsgType type, const QMessageLogContext &, const QStrin
 // The application, or the program ends with one line when there is no display.
 std::unique_ptr<QApplication> startApplication(int &argc, char *argv[])
 {
+    UsePrivateRuntimeFolder();
     qInstallMessageHandler(holdStartUpMessage);
     auto application = std::make_unique<QApplication>(argc, argv);
     qInstallMessageHandler(nullptr);

@@ -154,13 +154,30 @@ bool WholeFile::openBeside()
 // A file "TARGET.XXXXXX" beside the target, removed on a termination signal.
 bool WholeFile::makeNamed(int flags)
 {
-    QByteArray pattern = target + ".XXXXXX";
-    fd = ::mkostemp(pattern.data(), flags);
-    if (fd < 0)
-        return failWith(errno);
-    tempName = pattern;
-    tempSlot = TemporaryFiles::Register(tempName);
-    return true;
+    return nameBesideTarget([this, flags](const QByteArray &candidate) {
+        fd = ::open(candidate.constData(), O_RDWR | O_CREAT | O_EXCL | flags, 0600);
+        return fd >= 0;
+    });
+}
+
+// Gives the new content a name of its own beside the target with `create`.
+// The name is registered before the file exists, so that a termination signal
+// at any moment finds it (removing a name not yet made does nothing).
+bool WholeFile::nameBesideTarget(const std::function<bool(const QByteArray &)> &create)
+{
+    for (int tries = 0;; ++tries) {
+        const QByteArray candidate = target + randomSuffix();
+        const int slot = TemporaryFiles::Register(candidate);
+        if (create(candidate)) {
+            tempName = candidate;
+            tempSlot = slot;
+            return true;
+        }
+        const int error = errno;
+        TemporaryFiles::Unregister(slot);
+        if (error != EEXIST || tries > 100)
+            return failWith(error);
+    }
 }
 
 bool WholeFile::write(QByteArrayView bytes)
@@ -189,15 +206,11 @@ bool WholeFile::putInPlace()
 {
     if (tempName.isEmpty()) {
         const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
-        for (int tries = 0; tempName.isEmpty(); ++tries) {
-            const QByteArray candidate = target + randomSuffix();
-            if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, candidate.constData(), AT_SYMLINK_FOLLOW) == 0) {
-                tempName = candidate;
-                tempSlot = TemporaryFiles::Register(tempName);
-            } else if (errno != EEXIST || tries > 100) {
-                return failWith(errno);
-            }
-        }
+        const bool named = nameBesideTarget([&self](const QByteArray &candidate) {
+            return ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, candidate.constData(), AT_SYMLINK_FOLLOW) == 0;
+        });
+        if (!named)
+            return false;
     }
     if (::rename(tempName.constData(), target.constData()) != 0)
         return failWith(errno);

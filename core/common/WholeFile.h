@@ -4,6 +4,7 @@
 #include <QIODevice>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 // A file written as a whole: a regular file (or a name not yet taken) gets
@@ -56,6 +57,7 @@ private:
     bool openInPlace();
     bool openBeside();
     bool makeNamed(int flags);
+    bool nameBesideTarget(const std::function<bool(const QByteArray &)> &create);
     bool putInPlace();
     bool failWith(int errorNumber);
     void closeFile();

@@ -11,6 +11,7 @@
 #include "gui/store/FrmStore.h"
 #include "gui/widgets/Commands.h"
 #include "gui/widgets/Panel.h"
+#include "gui/widgets/ProgramBadge.h"
 #include "platform/locale/SystemLocale.h"
 
 #include <QAction>
@@ -32,6 +33,7 @@ TFrmTest::TFrmTest(HidPlatform &hidPlatform, QWidget *parent) : QMainWindow(pare
     setWindowTitle(QStringLiteral("KX840 Interface Software Ver1.00"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
+    setWindowIcon(ProgramIcon()); // the other windows, its children, show it too
     setupUi(this, session);
 
     // Loading the components: the controller scans, then its events are

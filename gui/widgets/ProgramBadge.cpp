@@ -1,5 +1,6 @@
 #include "gui/widgets/ProgramBadge.h"
 
+#include <QIconEngine>
 #include <QPainter>
 
 // The shapes of packaging/mx840.svg, on its 64 × 64 grid.
@@ -31,4 +32,36 @@ void ProgramBadge::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     paintProgramBadge(painter, rect());
+}
+
+namespace {
+
+class BadgeIconEngine : public QIconEngine
+{
+public:
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode, QIcon::State) override
+    {
+        paintProgramBadge(*painter, rect);
+    }
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        QPixmap picture(size);
+        picture.fill(Qt::transparent);
+        QPainter painter(&picture);
+        paint(&painter, picture.rect(), mode, state);
+        return picture;
+    }
+    QIconEngine *clone() const override { return new BadgeIconEngine; }
+    // The sizes a window manager is offered (X11's _NET_WM_ICON).
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        return {{16, 16}, {32, 32}, {48, 48}, {64, 64}, {128, 128}};
+    }
+};
+
+} // namespace
+
+QIcon ProgramIcon()
+{
+    return QIcon(new BadgeIconEngine);
 }

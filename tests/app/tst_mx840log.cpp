@@ -78,6 +78,7 @@ private slots:
     void liveRunEndsCleanlyOnSignals();
     void noCable();
     void tableFilesConvertAndCollect();
+    void quietOnStandardError();
     void versionAndHelpNeedNoDisplay();
     void rowFormatsReadBackIntoTheSavedTable_data();
     void rowFormatsReadBackIntoTheSavedTable();
@@ -290,6 +291,28 @@ with open(printed, newline='', encoding='utf-8') as f:
 assert got == rows, (got, rows)
 print(len(rows))
 )";
+
+// A usage error is two lines, not the whole help; a run without a login
+// session's runtime folder (cron, su) says nothing about it.
+void TestMx840Log::quietOnStandardError()
+{
+    const Run bad = runLog({"--bogus"});
+    QCOMPARE(bad.exitCode, 2);
+    QCOMPARE(bad.err, QByteArray("mx840-log: unknown argument: --bogus\n"
+                                 "Try 'mx840-log --help' for more information.\n"));
+
+    QTemporaryDir dir;
+    const QString replay = writeFile(dir, "tick\n");
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    process.setProcessEnvironment(environment);
+    process.start(qEnvironmentVariable("MX840_LOG"),
+                  {"--replay", replay, "--report", "data", "--export", dir.filePath(QStringLiteral("r.txt"))});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(process.readAllStandardError(), QByteArray());
+}
 
 // Both programs answer --version and --help at once; the window's program
 // does so without a display to open.

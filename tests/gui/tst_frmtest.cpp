@@ -124,6 +124,10 @@ void TestFrmTest::firstScreenState()
     QCOMPARE(frm().SpeedButton3->toolTip(), QStringLiteral("Open Data"));
     QCOMPARE(frm().MajPrint->toolTip(), QStringLiteral("Print Data"));
     QCOMPARE(frm().RepeatSet->toolTip(), QStringLiteral("Repeage Record"));
+    // The window's icon, for the window manager: the program's badge.
+    const QImage icon = frm().windowIcon().pixmap(32, 32).toImage();
+    QCOMPARE(icon.size(), QSize(32, 32));
+    QCOMPARE(icon.pixelColor(16, 5), QColor(0x3b, 0x3f, 0x46)); // the case, above the display
 
     const ModuleState &s = frm().session.state;
     QCOMPARE(s.PortSelection, qint8(5));

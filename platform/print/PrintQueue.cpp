@@ -14,6 +14,22 @@ struct DestinationFree
 };
 using Destination = std::unique_ptr<cups_dest_t, DestinationFree>;
 
+// Whether the print system can be reached at all; its address and the
+// reason when not.
+bool printSystemAnswers(QString *why)
+{
+    http_t *connection = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 5000, nullptr);
+    if (connection) {
+        httpClose(connection);
+        return true;
+    }
+    *why = QStringLiteral("the print system at %1:%2 cannot be reached (%3)")
+               .arg(QString::fromUtf8(cupsServer()))
+               .arg(ippPort())
+               .arg(QString::fromUtf8(cupsLastErrorString()));
+    return false;
+}
+
 // The queue, or nothing with the reason.
 Destination destinationOf(const QString &name, QString *why)
 {
@@ -23,11 +39,10 @@ Destination destinationOf(const QString &name, QString *why)
         return destination;
     const ipp_status_t status = cupsLastError();
     if (status > IPP_STATUS_OK_EVENTS_COMPLETE && status != IPP_STATUS_ERROR_NOT_FOUND)
-        *why = QString::fromUtf8(cupsLastErrorString()); // the print system itself (not running, refusing us)
-    else if (name.isEmpty())
-        *why = QStringLiteral("there is no default printer queue");
-    else
-        *why = QStringLiteral("there is no printer queue \"%1\"").arg(name);
+        *why = QString::fromUtf8(cupsLastErrorString()); // the print system refused us
+    else if (printSystemAnswers(why))                    // else nothing can be found: `why` says so
+        *why = name.isEmpty() ? QStringLiteral("there is no default printer queue")
+                              : QStringLiteral("there is no printer queue \"%1\"").arg(name);
     return nullptr;
 }
 
@@ -38,11 +53,9 @@ bool PrintQueue::takesJobs(const QString &name, QString *why)
     const Destination destination = destinationOf(name, why);
     if (!destination)
         return false;
-    const char *accepting =
-        cupsGetOption("printer-is-accepting-jobs", destination->num_options, destination->options);
+    const char *accepting = cupsGetOption("printer-is-accepting-jobs", destination->num_options, destination->options);
     if (accepting && qstrcmp(accepting, "false") == 0) {
-        const char *message =
-            cupsGetOption("printer-state-message", destination->num_options, destination->options);
+        const char *message = cupsGetOption("printer-state-message", destination->num_options, destination->options);
         *why = QStringLiteral("the queue \"%1\" is not accepting jobs%2")
                    .arg(QString::fromUtf8(destination->name),
                         message && *message ? QStringLiteral(" (%1)").arg(QString::fromUtf8(message)) : QString());

@@ -126,4 +126,5 @@ cupsreject "$queue"
 expect_refusal "not accepting jobs" "$queue"
 cupsaccept "$queue"
 expect_refusal "no printer queue \"no-such-queue\"" no-such-queue
+CUPS_SERVER=127.0.0.1:1 expect_refusal "cannot be reached" "$queue"
 echo "PASS"

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -44,11 +45,11 @@ public:
 };
 
 // Reads one device's input reports on a thread of its own and hands each one,
-// and each read error, to the GUI thread, waiting until it has been handled.
+// and each read error, to the GUI thread (see HidHandOff), under its ticket.
 class THidDeviceReadThread
 {
 public:
-    THidDeviceReadThread(THidDevice &device, int inputReportLength);
+    THidDeviceReadThread(THidDevice &device, int inputReportLength, std::uint64_t ticket);
     ~THidDeviceReadThread(); // joins the thread
     THidDeviceReadThread(const THidDeviceReadThread &) = delete;
     THidDeviceReadThread &operator=(const THidDeviceReadThread &) = delete;
@@ -63,15 +64,15 @@ public:
 
 private:
     void run(); // the read loop
-    void DeliverReport();
-    void DeliverError();
     bool stopRequested() const { return terminate.load(); }
     // Waits one slice for the read to end; false when a stop was requested.
     bool waitSlice(HidFile &handle);
     void pauseAfterError();
+    void pause(std::chrono::milliseconds time); // ends early on a stop request
 
     THidDevice &Device;
     std::vector<quint8> Report;
+    const std::uint64_t Ticket;
     std::atomic<bool> terminate{false};
     std::atomic<bool> finished{false};
     std::thread worker;
@@ -147,10 +148,7 @@ private:
     THidDataEvent onData;
     std::unique_ptr<HidHandOff> handOffToGui;
     std::unique_ptr<THidDeviceReadThread> readThread;
-    // A thread stopped from inside one of its own callbacks: it ends when that
-    // callback returns and is joined at the next chance.
-    std::unique_ptr<THidDeviceReadThread> retiredThread;
-    void joinRetiredThread();
+    void deliver(const HidHandOff::Delivery &delivery); // GUI thread
 };
 
 // Keeps one device per present HID interface, follows arrivals and removals,

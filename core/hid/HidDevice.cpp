@@ -37,7 +37,8 @@ THidDevice::THidDevice(std::unique_ptr<THidPnPInfo> pnpInfo, THidDeviceControlle
     : Controller(controller)
     , platform(hidPlatform)
     , pnp(std::move(pnpInfo))
-    , handOffToGui(std::make_unique<HidHandOff>(hidPlatform))
+    , handOffToGui(std::make_unique<HidHandOff>(hidPlatform,
+                                                [this](const HidHandOff::Delivery &delivery) { deliver(delivery); }))
 {
     if (Controller) {
         setOnData(Controller->OnDeviceData());
@@ -57,7 +58,6 @@ THidDevice::THidDevice(std::unique_ptr<THidPnPInfo> pnpInfo, THidDeviceControlle
 
 THidDevice::~THidDevice()
 {
-    joinRetiredThread();
     const THidDataEvent data = onData;
     const THidPlugEvent unplug = OnUnplug;
     setOnData({});
@@ -209,13 +209,17 @@ void THidDevice::setOnData(const THidDataEvent &callback)
 
 void THidDevice::StartReading()
 {
-    joinRetiredThread();
     if (!onData || !PluggedIn || !CheckedOut || !ReadWriteAccess || readThread)
         return;
-    readThread = std::make_unique<THidDeviceReadThread>(*this, Capabilities().InputReportByteLength);
+    readThread =
+        std::make_unique<THidDeviceReadThread>(*this, Capabilities().InputReportByteLength, handOffToGui->open());
     readThread->start();
 }
 
+// The read thread never waits for the GUI thread, so it ends at once, even
+// when stopped from inside one of its own callbacks. What it handed over is
+// still delivered, unless the stop comes from a callback: then the rest of
+// that batch is dropped with it.
 // The read file is closed too: nothing is woken by reports nobody reads,
 // and a later start does not begin with the reports that queued up meanwhile
 // (the read thread opens the file again).
@@ -223,25 +227,22 @@ void THidDevice::StopReading()
 {
     if (!readThread)
         return;
-    std::unique_ptr<THidDeviceReadThread> thread = std::move(readThread);
-    thread->requestStop();
-    if (handOffToGui->serving()) {
-        // Stopped from inside one of this device's own callbacks: the thread
-        // ends when that callback returns.
-        joinRetiredThread();
-        retiredThread = std::move(thread);
-        CloseRead();
-        return;
-    }
-    handOffToGui->waitServing([&thread] { return thread->ended(); });
+    readThread->requestStop();
+    readThread.reset();
+    if (handOffToGui->serving())
+        handOffToGui->close();
+    else
+        handOffToGui->closeDelivering();
     CloseRead();
 }
 
-void THidDevice::joinRetiredThread()
+void THidDevice::deliver(const HidHandOff::Delivery &delivery)
 {
-    if (retiredThread && !handOffToGui->serving()) {
-        handOffToGui->waitServing([this] { return retiredThread->ended(); });
-        retiredThread.reset();
+    if (delivery.error != 0) {
+        if (OnDataError)
+            OnDataError(this, delivery.error);
+    } else if (onData && !delivery.report.empty()) {
+        onData(this, delivery.report[0], delivery.report.data() + 1, quint16(delivery.report.size() - 1));
     }
 }
 

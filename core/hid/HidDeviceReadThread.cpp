@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-THidDeviceReadThread::THidDeviceReadThread(THidDevice &device, int inputReportLength)
-    : Device(device), Report(size_t(qMax(inputReportLength, 1)))
+THidDeviceReadThread::THidDeviceReadThread(THidDevice &device, int inputReportLength, std::uint64_t ticket)
+    : Device(device), Report(size_t(qMax(inputReportLength, 1))), Ticket(ticket)
 {}
 
 THidDeviceReadThread::~THidDeviceReadThread()
@@ -18,7 +18,6 @@ void THidDeviceReadThread::start()
     worker = std::thread([this] {
         run();
         finished = true;
-        Device.handOff().wake();
     });
 }
 
@@ -31,11 +30,17 @@ void THidDeviceReadThread::requestStop()
     stopped.notify_all();
 }
 
+// A wait is cut short when reports handed over wait for the GUI thread to be
+// woken: they are due before the slice ends.
 bool THidDeviceReadThread::waitSlice(HidFile &handle)
 {
+    HidHandOff &handOff = Device.handOff();
     while (!stopRequested()) {
-        if (handle.waitRead(Device.ThreadSleepTime()) == HidFile::Wait::Completed)
+        const int slice = Device.ThreadSleepTime();
+        const int due = handOff.dueIn();
+        if (handle.waitRead(due < 0 ? slice : qMin(slice, due)) == HidFile::Wait::Completed)
             return true;
+        handOff.wakeIfDue();
     }
     return false;
 }
@@ -44,21 +49,32 @@ bool THidDeviceReadThread::waitSlice(HidFile &handle)
 // a device that stays unreadable does not flood the GUI thread with errors.
 void THidDeviceReadThread::pauseAfterError()
 {
-    std::unique_lock lock(handleMutex);
-    stopped.wait_for(lock, std::chrono::milliseconds(Device.ThreadSleepTime()), [this] { return stopRequested(); });
+    pause(std::chrono::milliseconds(Device.ThreadSleepTime()));
 }
 
+void THidDeviceReadThread::pause(std::chrono::milliseconds time)
+{
+    std::unique_lock lock(handleMutex);
+    stopped.wait_for(lock, time, [this] { return stopRequested(); });
+}
+
+// While reports come, the loop takes every report the system holds, then
+// pauses for as long as the hand-off gathers a batch: one wake-up of this
+// thread serves several reports (the system keeps them meanwhile). When none
+// come, it waits for the next one in slices.
 void THidDeviceReadThread::run()
 {
     HidHandle handle;
-    bool readEnded = true;
+    bool outstanding = false; // a read was started and has not ended
+    bool gathering = false;
     while (!stopRequested()) {
         std::fill(Report.begin(), Report.end(), 0);
         quint32 error = 0;
         handle = Device.BeginRead(Report.data(), int(Report.size()), error);
         if (!handle) {
             LastError = error;
-            Device.handOff().run([this] { DeliverError(); });
+            Device.handOff().postError(Ticket, LastError);
+            gathering = false;
             pauseAfterError();
             continue;
         }
@@ -66,32 +82,30 @@ void THidDeviceReadThread::run()
             std::lock_guard lock(handleMutex);
             current = handle;
         }
-        readEnded = waitSlice(*handle);
-        if (!readEnded)
+        outstanding = true;
+        if (gathering) {
+            if (handle->waitRead(0) != HidFile::Wait::Completed) {
+                gathering = false;
+                pause(HidHandOff::BatchAge);
+                continue;
+            }
+        } else if (!waitSlice(*handle)) {
             break;
+        }
+        outstanding = false;
         BytesRead = quint32(handle->readResult());
         if (BytesRead > 0) {
-            Device.handOff().run([this] { DeliverReport(); });
+            Device.handOff().postReport(Ticket, Report.data(), qMin(size_t(BytesRead), Report.size()));
+            gathering = true;
         } else if (const int readError = handle->readError()) {
             LastError = quint32(readError);
-            Device.handOff().run([this] { DeliverError(); });
+            Device.handOff().postError(Ticket, LastError);
+            gathering = false;
             pauseAfterError();
         }
     }
-    if (handle && !readEnded)
+    if (handle && outstanding)
         handle->cancelRead();
     std::lock_guard lock(handleMutex);
     current.reset();
-}
-
-void THidDeviceReadThread::DeliverReport()
-{
-    if (const THidDataEvent &onData = Device.OnData())
-        onData(&Device, Report[0], Report.data() + 1, quint16(BytesRead - 1));
-}
-
-void THidDeviceReadThread::DeliverError()
-{
-    if (Device.OnDataError)
-        Device.OnDataError(&Device, LastError);
 }

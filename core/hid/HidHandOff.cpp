@@ -2,65 +2,152 @@
 
 #include "core/hid/HidPlatform.h"
 
-#include <chrono>
+#include <algorithm>
+#include <utility>
 
-HidHandOff::HidHandOff(HidPlatform &platform) : wakeUp(platform.wakeUpThisThread([this] { serve(); }))
+HidHandOff::HidHandOff(HidPlatform &platform, Sink deliver)
+    : sink(std::move(deliver)), wakeUp(platform.wakeUpThisThread([this] { serve(); }))
 {}
 
-HidHandOff::~HidHandOff() = default;
-
-void HidHandOff::run(std::function<void()> work)
+HidHandOff::~HidHandOff()
 {
-    std::unique_lock lock(mutex);
-    pending = std::move(work);
-    served = false;
-    // The GUI thread may also serve it directly, from waitServing; then the
-    // notifier finds nothing pending.
+    *alive = false;
+}
+
+std::uint64_t HidHandOff::open()
+{
+    std::lock_guard lock(mutex);
+    accepted = ++lastTicket;
+    return accepted;
+}
+
+void HidHandOff::close()
+{
+    std::lock_guard lock(mutex);
+    accepted = 0;
+    std::deque<Delivery> dropped = takeAll();
+    for (Delivery &delivery : dropped)
+        recycle(delivery);
+}
+
+void HidHandOff::closeDelivering()
+{
+    std::deque<Delivery> waiting;
+    {
+        std::lock_guard lock(mutex);
+        accepted = 0;
+        waiting = takeAll();
+    }
+    deliverAll(waiting);
+}
+
+void HidHandOff::postReport(std::uint64_t ticket, const quint8 *report, size_t length)
+{
+    post(ticket, 0, report, length);
+}
+
+void HidHandOff::postError(std::uint64_t ticket, quint32 error)
+{
+    post(ticket, error, nullptr, 0);
+}
+
+void HidHandOff::post(std::uint64_t ticket, quint32 error, const quint8 *report, size_t length)
+{
+    std::lock_guard lock(mutex);
+    if (ticket != accepted || queue.size() >= Capacity)
+        return;
+    Delivery &delivery = queue.emplace_back();
+    delivery.error = error;
+    if (!spare.empty()) {
+        delivery.report = std::move(spare.back());
+        spare.pop_back();
+    }
+    delivery.report.assign(report, report + length);
+    if (woken)
+        return; // the GUI thread is on its way and takes this one too
+    const Clock::time_point now = Clock::now();
+    if (queue.size() == 1)
+        firstQueued = now;
+    if (error != 0 || now - firstQueued >= BatchAge)
+        wakeGuiThread();
+}
+
+int HidHandOff::dueIn()
+{
+    std::lock_guard lock(mutex);
+    if (queue.empty() || woken)
+        return -1;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(firstQueued + MaxDelay - Clock::now());
+    return int(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
+}
+
+void HidHandOff::wakeIfDue()
+{
+    std::lock_guard lock(mutex);
+    if (!queue.empty() && !woken && Clock::now() - firstQueued >= MaxDelay)
+        wakeGuiThread();
+}
+
+void HidHandOff::wakeGuiThread()
+{
+    woken = true;
     if (wakeUp)
         wakeUp->raise();
-    arrived.notify_all();
-    done.wait(lock, [this] { return served; });
 }
 
 bool HidHandOff::serve()
 {
-    std::function<void()> work;
+    std::deque<Delivery> waiting;
     {
         std::lock_guard lock(mutex);
-        if (!pending)
-            return false;
-        work = std::move(pending);
-        pending = nullptr;
+        woken = false;
+        waiting = takeAll();
     }
-    ++servingDepth;
-    work();
-    --servingDepth;
-    {
-        std::lock_guard lock(mutex);
-        served = true;
-    }
-    done.notify_all();
+    if (waiting.empty())
+        return false;
+    deliverAll(waiting);
     return true;
 }
 
-void HidHandOff::waitServing(const std::function<bool()> &finished)
+size_t HidHandOff::pending()
 {
-    while (!finished()) {
-        if (serve())
-            continue;
-        std::unique_lock lock(mutex);
-        arrived.wait_for(lock, std::chrono::milliseconds(5), [&] { return bool(pending) || finished(); });
+    std::lock_guard lock(mutex);
+    return queue.size();
+}
+
+std::deque<HidHandOff::Delivery> HidHandOff::takeAll()
+{
+    std::deque<Delivery> taken;
+    taken.swap(queue);
+    return taken;
+}
+
+void HidHandOff::recycle(Delivery &delivery)
+{
+    if (spare.size() < SpareBuffers)
+        spare.push_back(std::move(delivery.report));
+}
+
+// A delivery may stop reading (or stop and start it again) from inside a
+// callback: the rest of the batch, read before the stop, is then dropped. It
+// may even destroy this object.
+void HidHandOff::deliverAll(std::deque<Delivery> &deliveries)
+{
+    const std::shared_ptr<bool> stillAlive = alive;
+    std::uint64_t ticket = 0;
+    {
+        std::lock_guard lock(mutex);
+        ticket = accepted;
     }
-}
-
-bool HidHandOff::waiting()
-{
-    std::lock_guard lock(mutex);
-    return bool(pending);
-}
-
-void HidHandOff::wake()
-{
-    std::lock_guard lock(mutex);
-    arrived.notify_all();
+    ++servingDepth;
+    for (Delivery &delivery : deliveries) {
+        sink(delivery);
+        if (!*stillAlive)
+            return;
+        std::lock_guard lock(mutex);
+        if (accepted != ticket)
+            break;
+        recycle(delivery);
+    }
+    --servingDepth;
 }

@@ -2,50 +2,94 @@
 
 #include <QObject>
 
-#include <condition_variable>
+#include <chrono>
+#include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 class HidPlatform;
 class HidWakeUp;
 
-// Hands work from a read thread to the GUI thread and blocks the read thread
-// until it has run. The GUI thread serves it from its event loop, or directly
-// while it waits for the read thread to end, so neither side can deadlock.
+// Hands a read thread's input reports and read errors to the GUI thread, in
+// the order they were read. The read thread never waits for the GUI thread:
+// it queues a copy and reads on. The GUI thread is woken for a batch rather
+// than for every report: at once for an error; for reports when the oldest
+// one waiting is BatchAge old, which a later report or the read thread's
+// bounded wait (dueIn) finds out; never while it is already woken. So a
+// report reaches the GUI thread at most MaxDelay after it was read.
 class HidHandOff : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit HidHandOff(HidPlatform &platform);
+    using Clock = std::chrono::steady_clock;
+    static constexpr std::chrono::milliseconds BatchAge{50};
+    static constexpr std::chrono::milliseconds MaxDelay{100};
+    // Past this many waiting, new reports are dropped, as the kernel drops
+    // them when nobody reads: a GUI thread stuck for minutes does not make
+    // the queue grow without end.
+    static constexpr size_t Capacity = 16384;
+
+    // One report (its first byte the report ID) or one read error.
+    struct Delivery
+    {
+        quint32 error = 0;
+        std::vector<quint8> report;
+    };
+    using Sink = std::function<void(const Delivery &)>;
+
+    // `deliver` runs on the GUI thread for each delivery.
+    HidHandOff(HidPlatform &platform, Sink deliver);
     ~HidHandOff() override;
 
-    // Read thread: runs `work` on the GUI thread; returns when it has run.
-    void run(std::function<void()> work);
+    // GUI thread: a read thread starts; its deliveries carry the returned
+    // ticket. Any earlier thread's deliveries are refused from now on.
+    std::uint64_t open();
+    // GUI thread: refuses every thread's deliveries and drops those waiting.
+    void close();
+    // GUI thread: refuses every thread's deliveries and delivers those
+    // waiting (the thread that sent them has ended).
+    void closeDelivering();
 
-    // GUI thread: runs the pending work, if any. True when something ran.
+    // Read thread: queues a report / an error.
+    void postReport(std::uint64_t ticket, const quint8 *report, size_t length);
+    void postError(std::uint64_t ticket, quint32 error);
+    // Read thread: how long the read thread may wait before the reports
+    // waiting are due; -1 when none wait unannounced.
+    int dueIn();
+    // Read thread: wakes the GUI thread if the reports waiting are due.
+    void wakeIfDue();
+
+    // GUI thread: delivers everything waiting. True when something was.
     bool serve();
-    // Any thread: whether a read thread is waiting for its hand-off to be served.
-    bool waiting();
-    // GUI thread: whether a hand-off is running right now (we are inside it).
+    // GUI thread: whether a delivery is running right now (we are inside it).
     bool serving() const { return servingDepth > 0; }
-    // GUI thread: waits until `finished` answers true, serving hand-offs meanwhile.
-    void waitServing(const std::function<bool()> &finished);
-    // Any thread: ends a waitServing pause early (a read thread has ended).
-    void wake();
+    // Any thread: how many deliveries wait.
+    size_t pending();
 
 private:
-    // The read thread wakes the GUI thread through the platform's wake-up:
-    // nothing is allocated on the read thread, and every piece of shared data
-    // passes through the mutex below. Without one, hand-offs are served only
-    // by waitServing.
+    void post(std::uint64_t ticket, quint32 error, const quint8 *report, size_t length);
+    void wakeGuiThread(); // with the mutex held
+    void deliverAll(std::deque<Delivery> &deliveries);
+    std::deque<Delivery> takeAll();   // with the mutex held
+    void recycle(Delivery &delivery); // with the mutex held
+    static constexpr size_t SpareBuffers = 256;
+
+    Sink sink;
+    // Without a wake-up (a platform that has none), deliveries wait for serve().
     std::unique_ptr<HidWakeUp> wakeUp;
 
     std::mutex mutex;
-    std::condition_variable done;
-    std::condition_variable arrived; // a hand-off is pending, or a thread ended
-    std::function<void()> pending;
-    bool served = true;
-    int servingDepth = 0; // GUI thread only
+    std::deque<Delivery> queue;
+    std::vector<std::vector<quint8>> spare; // report buffers to reuse: no allocation once warm
+    std::uint64_t accepted = 0;             // the ticket whose deliveries are taken; 0: none
+    std::uint64_t lastTicket = 0;
+    bool woken = false;            // the GUI thread has been woken and has not served yet
+    Clock::time_point firstQueued; // when the oldest unannounced delivery was queued
+    int servingDepth = 0;          // GUI thread only
+    // Whether this object still exists, for a delivery that destroys it.
+    std::shared_ptr<bool> alive = std::make_shared<bool>(true);
 };

@@ -24,7 +24,7 @@ ChartPanel::ChartPanel(ChartControls &controls, MeterSession &meterSession, Dial
                        DisplayPanel &displayPanel, RefreshScheduler &refreshScheduler)
     : ui(controls), session(meterSession), dialogs(boxes), display(displayPanel), refresher(refreshScheduler)
 {
-    refresher.subscribe([this] { refresh(); });
+    refresher.subscribeCapped([this] { refresh(); }, [this] { return session.chart.revision() != shownRevision; });
     TrendChartView *chart = ui.Chtshow;
     connect(chart->BtFill, &QCheckBox::clicked, this, &ChartPanel::BtFillClick);
     connect(ui.FillP, &QAction::triggered, this, &ChartPanel::FillPClick);

@@ -64,6 +64,11 @@ bool ReadingTableModel::sync()
     return true;
 }
 
+bool ReadingTableModel::behind() const
+{
+    return table.resets() != knownResets || int(table.rowCount()) != known;
+}
+
 void ReadingTableModel::removeTableRow(int row, std::function<void(int)> remove)
 {
     if (row < 0 || row >= known)

@@ -24,6 +24,8 @@ public:
     // inserted; anything else (cleared, a row deleted, a file loaded) resets.
     // True when rows were appended.
     bool sync();
+    // Whether sync() has something to catch up with.
+    bool behind() const;
     // Removes one row through the model (the grid's Ctrl+Delete).
     void removeTableRow(int row, std::function<void(int)> remove);
 

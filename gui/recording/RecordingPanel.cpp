@@ -24,7 +24,7 @@ RecordingPanel::RecordingPanel(RecordingControls &controls, MeterSession &meterS
                                DisplayPanel &displayPanel, RefreshScheduler &refreshScheduler)
     : ui(controls), session(meterSession), dialogs(boxes), display(displayPanel), refresher(refreshScheduler)
 {
-    refresher.subscribe([this] { syncGrid(); });
+    refresher.subscribeCapped([this] { syncGrid(); }, [this] { return ui.DataSource1->behind(); });
     ui.RecordSITime->installEventFilter(this); // the key filter
     ui.DBGrid1->installEventFilter(this);
     connect(ui.RepeatSet, &QCheckBox::toggled, this, &RecordingPanel::RepeatSetClick);

@@ -7,6 +7,7 @@
 #include <QThread>
 
 #include <cerrno>
+#include <functional>
 
 namespace {
 
@@ -20,6 +21,7 @@ struct Recorder
     QList<QByteArray> reports;
     QList<Qt::HANDLE> reportThreads;
     bool goOnAfterFirst = true;
+    std::function<void()> afterReport; // runs inside the data callback
 
     static QString nameOf(THidDevice *device) { return QString::fromLatin1(device->PnPInfo().DevicePath); }
 
@@ -36,6 +38,8 @@ struct Recorder
     {
         reports << QByteArray(1, char(ReportID)) + QByteArray(reinterpret_cast<const char *>(Data), Size);
         reportThreads << QThread::currentThreadId();
+        if (afterReport)
+            afterReport();
     }
     void otherData(THidDevice *, quint8, const quint8 *, quint16) { log << "other data"; }
     void onDataError(THidDevice *, quint32 Error) { log << QStringLiteral("error %1").arg(Error); }
@@ -97,6 +101,8 @@ private slots:
     void reportsReachTheGuiThreadInOrder();
     void readingStartsOnlyWhenHeldWithReadWriteAccess();
     void stoppingDeliversWhatWasHandedOver();
+    void stoppingFromACallbackDropsTheRestOfTheBatch();
+    void handOverIsBoundedInTime();
     void readErrorsAreReported();
     void theFileIsReadOnlyWhileReading();
     void checkInLeavesAFreshDevice();
@@ -256,14 +262,54 @@ void TestHidController::stoppingDeliversWhatWasHandedOver()
     THidDevice *device = f.checkOut(kCable);
     device->setOnData(THidDataEvent(&f.recorder, &Recorder::onData));
     f.platform.pushReport(kCable, report({0, 1}));
-    // Let the thread block in its hand-off, without serving it.
-    for (int i = 0; i < 5000 && !device->handOff().waiting(); ++i)
+    // Let the thread hand the report over, without serving it.
+    for (int i = 0; i < 5000 && device->handOff().pending() == 0; ++i)
         QThread::msleep(1);
-    QVERIFY(device->handOff().waiting());
+    QCOMPARE(device->handOff().pending(), size_t(1));
     QVERIFY(f.recorder.reports.isEmpty());
     device->setOnData({});
     QVERIFY(!device->ReadThread());
-    QCOMPARE(f.recorder.reports.size(), 1); // served while waiting for the thread's end
+    QCOMPARE(f.recorder.reports.size(), 1); // delivered when the thread has ended
+    delete device;
+}
+
+void TestHidController::stoppingFromACallbackDropsTheRestOfTheBatch()
+{
+    Fixture f;
+    f.create();
+    THidDevice *device = f.checkOut(kCable);
+    f.recorder.afterReport = [&] { device->setOnData({}); };
+    device->setOnData(THidDataEvent(&f.recorder, &Recorder::onData));
+    for (int i = 0; i < 5; ++i)
+        f.platform.pushReport(kCable, report({0, i}));
+    QTRY_COMPARE(f.recorder.reports.size(), 1);
+    QVERIFY(!device->ReadThread());
+    QTest::qWait(3 * int(HidHandOff::MaxDelay.count()));
+    QCOMPARE(f.recorder.reports.size(), 1);
+    delete device;
+}
+
+// Reports read together are handed over together, and never later than
+// MaxDelay after they were read, however long the read thread's wait slice;
+// an error is handed over at once.
+void TestHidController::handOverIsBoundedInTime()
+{
+    Fixture f;
+    f.create();
+    THidDevice *device = f.checkOut(kCable);
+    device->OnDataError = THidDataErrorEvent(&f.recorder, &Recorder::onDataError);
+    device->setThreadSleepTime(10000);
+    device->setOnData(THidDataEvent(&f.recorder, &Recorder::onData));
+    QList<QByteArray> sent;
+    for (int i = 0; i < 5; ++i) {
+        sent << report({0, i});
+        f.platform.pushReport(kCable, sent.last());
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(f.recorder.reports.size(), sent.size(), 3000);
+    QCOMPARE(f.recorder.reports, sent);
+
+    f.platform.failNextRead(kCable, EIO);
+    QTRY_VERIFY_WITH_TIMEOUT(f.recorder.log.contains(QStringLiteral("error %1").arg(EIO)), 3000);
     delete device;
 }
 

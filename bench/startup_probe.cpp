@@ -3,15 +3,19 @@
 // same size ("bare"), then exits; counted from the moment in
 // MX840_EXEC_NS (nanoseconds since the epoch, set just before the exec) when
 // given, else from main(). bench/startup.sh runs both in turns and gives the
-// medians. Run under xvfb-run.
+// medians. Run under xvfb-run. Built a second time as startup_bare, with the
+// bare window only and no library of ours.
+#ifndef MX840_BARE_ONLY
 #include "gui/app/FrmTest.h"
 #include "gui/app/Windows.h"
 #include "platform/HostPlatform.h"
+#endif
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QTimer>
+#include <QWidget>
 
 #include <cstdio>
 #include <cstring>
@@ -62,7 +66,11 @@ int main(int argc, char *argv[])
 {
     QElapsedTimer clock;
     clock.start();
+#ifdef MX840_BARE_ONLY
+    const bool bare = true;
+#else
     const bool bare = argc > 1 && std::strcmp(argv[1], "bare") == 0;
+#endif
     QApplication application(argc, argv);
     FirstPaint firstPaint(clock);
     if (bare) {
@@ -72,10 +80,12 @@ int main(int argc, char *argv[])
         window.show();
         return QApplication::exec();
     }
+#ifndef MX840_BARE_ONLY
     QString error;
     const std::unique_ptr<HostPlatform> host = HostPlatform::create(true, QString(), &error);
     Windows windows(host->hid());
     windows.FrmTest->installEventFilter(&firstPaint);
     windows.FrmTest->show();
     return QApplication::exec();
+#endif
 }

@@ -1,5 +1,7 @@
 #include "gui/app/Windows.h"
 
+#include <QCoreApplication>
+
 #include "gui/about/FrmAbout.h"
 #include "gui/app/FrmTest.h"
 #include "gui/reports/FrmPrint.h"
@@ -9,8 +11,21 @@
 
 #include <QToolButton>
 
+namespace {
+
+// The menus belong to the window, where its layout places them. A desktop's
+// global menu bar would move them out of it, and asking the session bus
+// whether there is one costs the start-up a bus connection.
+TFrmTest *windowWithItsOwnMenus(HidPlatform &hidPlatform)
+{
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
+    return new TFrmTest(hidPlatform);
+}
+
+} // namespace
+
 Windows::Windows(HidPlatform &hidPlatform)
-    : FrmTest(std::make_unique<TFrmTest>(hidPlatform))
+    : FrmTest(windowWithItsOwnMenus(hidPlatform))
     // The About, store and search windows are centred on the main window.
     , FrmAbout(std::make_unique<TFrmAbout>(FrmTest.get()))
     , Frmprint(std::make_unique<TFrmprint>())

@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <limits>
 #include <utility>
 
 RefreshScheduler::RefreshScheduler(QObject *parent)
@@ -10,7 +11,6 @@ RefreshScheduler::RefreshScheduler(QObject *parent)
 {
     for (QTimer *t : {timer, cappedTimer})
         t->setSingleShot(true);
-    timer->setInterval(Interval);
     connect(timer, &QTimer::timeout, this, [this] { refreshPass(false); });
     connect(cappedTimer, &QTimer::timeout, this, [this] { refreshPass(false); });
 }
@@ -25,10 +25,17 @@ void RefreshScheduler::subscribeCapped(std::function<void()> refresh, std::funct
     subscribers.push_back({std::move(refresh), std::move(behind)});
 }
 
+qint64 RefreshScheduler::since(const QElapsedTimer &clock)
+{
+    return clock.isValid() ? clock.elapsed() : std::numeric_limits<qint64>::max();
+}
+
+// A zero timeout runs once the event loop has handled what is pending, in the
+// same wake-up: changes that come together are shown together, for free.
 void RefreshScheduler::schedule()
 {
     if (!timer->isActive())
-        timer->start();
+        timer->start(int(std::clamp<qint64>(Interval - since(sinceRefresh), 0, Interval)));
 }
 
 void RefreshScheduler::refreshNow()
@@ -36,15 +43,11 @@ void RefreshScheduler::refreshNow()
     refreshPass(true);
 }
 
-bool RefreshScheduler::cappedDue() const
-{
-    return !sinceCapped.isValid() || sinceCapped.elapsed() >= CappedInterval;
-}
-
 void RefreshScheduler::refreshPass(bool everything)
 {
     timer->stop();
-    const bool capped = everything || cappedDue();
+    sinceRefresh.start();
+    const bool capped = everything || since(sinceCapped) >= CappedInterval;
     if (capped) {
         cappedTimer->stop();
         sinceCapped.start();
@@ -56,6 +59,7 @@ void RefreshScheduler::refreshPass(bool everything)
         else
             left = left || subscriber.behind();
     }
+    // A later refresh usually takes them along; if none comes, this one does.
     if (left && !cappedTimer->isActive())
-        cappedTimer->start(int(std::max<qint64>(CappedInterval - sinceCapped.elapsed(), 0)));
+        cappedTimer->start(int(std::max<qint64>(MaxLag - since(sinceCapped), 0)));
 }

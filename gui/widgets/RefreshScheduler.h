@@ -9,18 +9,19 @@
 class QTimer;
 
 // Puts the core's state on the screen. Parts of the window subscribe what
-// brings them up to date; a change asks for a refresh soon, and bursts of
-// changes (many reports a second) cause one refresh, at most 25 a second.
+// brings them up to date; a change asks for a refresh, which comes when the
+// event loop has handled what is pending, and at most 25 times a second.
 // Parts that show many rows (the grid, the chart) subscribe capped: they are
-// brought up to date at most every CappedInterval, so that rows arriving
-// faster than the eye can follow are shown together, and never later than
-// CappedInterval after they came. A user's command brings everything up to
-// date now.
+// brought up to date in a refresh at least CappedInterval after their last
+// one, so that rows arriving faster than the eye can follow are shown
+// together, and at the latest MaxLag after they came. A user's command brings
+// everything up to date now.
 class RefreshScheduler : public QObject
 {
 public:
-    static constexpr int Interval = 40;        // milliseconds
-    static constexpr int CappedInterval = 200; // milliseconds
+    static constexpr int Interval = 40;        // milliseconds between refreshes
+    static constexpr int CappedInterval = 200; // milliseconds between capped ones
+    static constexpr int MaxLag = 250;         // milliseconds
 
     explicit RefreshScheduler(QObject *parent = nullptr);
 
@@ -38,10 +39,13 @@ private:
         std::function<bool()> behind; // empty: not capped
     };
     void refreshPass(bool everything);
-    bool cappedDue() const;
+    static qint64 since(const QElapsedTimer &clock);
 
+    // Both single-shot. `timer` runs the next refresh; `cappedTimer` brings the
+    // capped parts up to date when no refresh comes in time.
     QTimer *timer;
-    QTimer *cappedTimer; // brings capped parts up to date when no refresh comes
+    QTimer *cappedTimer;
+    QElapsedTimer sinceRefresh;
     QElapsedTimer sinceCapped;
     std::vector<Subscriber> subscribers;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/hid/ModuleLoader.h"
+#include "platform/modules/ModuleLoader.h"
 
 #include <QByteArray>
 

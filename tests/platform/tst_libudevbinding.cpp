@@ -1,5 +1,5 @@
 #include "platform/hid/Libudev.h"
-#include "platform/hid/ModuleLoader.h"
+#include "platform/modules/ModuleLoader.h"
 
 #include <QTest>
 

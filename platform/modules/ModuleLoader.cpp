@@ -1,4 +1,4 @@
-#include "platform/hid/ModuleLoader.h"
+#include "platform/modules/ModuleLoader.h"
 
 #include <dlfcn.h>
 

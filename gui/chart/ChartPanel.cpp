@@ -24,7 +24,7 @@ ChartPanel::ChartPanel(ChartControls &controls, MeterSession &meterSession, Dial
                        DisplayPanel &displayPanel, RefreshScheduler &refreshScheduler)
     : ui(controls), session(meterSession), dialogs(boxes), display(displayPanel), refresher(refreshScheduler)
 {
-    refresher.subscribeCapped([this] { refresh(); }, [this] { return session.chart.revision() != shownRevision; });
+    refresher.subscribeCapped([this] { refresh(); }, [this] { return behind(); });
     TrendChartView *chart = ui.Chtshow;
     connect(chart->BtFill, &QCheckBox::clicked, this, &ChartPanel::BtFillClick);
     connect(ui.FillP, &QAction::triggered, this, &ChartPanel::FillPClick);
@@ -44,9 +44,14 @@ ChartPanel::ChartPanel(ChartControls &controls, MeterSession &meterSession, Dial
     connect(chart->TbSx, &QToolButton::clicked, this, &ChartPanel::TbSxClick);
 }
 
+bool ChartPanel::behind() const
+{
+    return session.chart.revision() != shownRevision;
+}
+
 void ChartPanel::refresh()
 {
-    if (session.chart.revision() == shownRevision)
+    if (!behind())
         return;
     shownRevision = session.chart.revision();
     ui.Chtshow->refresh(session.chart);

@@ -35,6 +35,8 @@ public:
 
     // Redraws the view when the chart changed since it was last drawn.
     void refresh();
+    // Whether the chart has points, or a page, that the view does not show yet.
+    bool behind() const;
     // Where the chart was before it was enlarged: left, top, width, height.
     const std::array<qint32, 4> &savedBounds() const { return SavedChartBounds; }
 

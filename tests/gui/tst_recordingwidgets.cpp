@@ -6,12 +6,14 @@
 #include "gui/chart/TrendChartView.h"
 #include "gui/display/DisplayPanel.h"
 #include "gui/recording/ReadingTableModel.h"
+#include "gui/widgets/RefreshScheduler.h"
 #include "platform/hid/SimulatedHidPlatform.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QHeaderView>
@@ -60,6 +62,7 @@ private slots:
     void cleanup() { windows.reset(); }
 
     void framesBecomeRowsAndPoints();
+    void burstsAreShownTogetherWithinTheCap();
     void intervalEntries_data();
     void intervalEntries();
     void keyFilterRefusesAllButDigits();
@@ -126,6 +129,31 @@ void TestRecordingWidgets::framesBecomeRowsAndPoints()
     QCOMPARE(frm().DBGrid1->currentIndex().row(), 1); // the newest row is highlighted
     // The first unit cleared the chart right after the first row's point.
     QCOMPARE(frm().session.chart.pointCount(TrendChart::Area), 2);
+}
+
+// Rows that come faster than the eye can follow are shown together, a few
+// times a second; the grid and the chart catch up within the cap after the
+// last one.
+void TestRecordingWidgets::burstsAreShownTogetherWithinTheCap()
+{
+    int insertions = 0;
+    connect(frm().DataSource1, &QAbstractItemModel::rowsInserted, this, [&] { ++insertions; });
+    const int rows = 40;
+    QElapsedTimer burst;
+    burst.start();
+    for (int i = 0; i < rows; ++i) {
+        // Consecutive readings differ: each is a row.
+        frm().displayPanel->ShowData618("5432" + QByteArray::number(i % 10) + "5" + "00000" + "5" + "0001DA");
+        QTest::qWait(10);
+    }
+    const qint64 burstTime = burst.elapsed();
+    QCOMPARE(frm().session.cds1.rowCount(), rows);
+    // The cap, and a little for the timer's own slack.
+    QTRY_VERIFY_WITH_TIMEOUT(!frm().DataSource1->behind() && !frm().chartPanel->behind(),
+                             RefreshScheduler::MaxLag + 50);
+    QCOMPARE(frm().DBGrid1->currentIndex().row(), rows - 1);
+    QVERIFY2(insertions <= burstTime / RefreshScheduler::CappedInterval + 2,
+             qPrintable(QStringLiteral("%1 insertions in %2 ms").arg(insertions).arg(burstTime)));
 }
 
 void TestRecordingWidgets::intervalEntries_data()

@@ -21,11 +21,12 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "electronics")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# libudev is opened by name at run time; the platform and image plugins come
-# with libqt6gui6; the windows and reports are drawn in Arial's metrics
+# libudev and libcups (printing on queues) are opened by name at run time;
+# the platform and image plugins come with libqt6gui6; the windows and
+# reports are drawn in Arial's metrics
 # (Liberation Sans), menus and dialogs in the desktop's sans-serif, which
 # fontconfig takes from DejaVu first.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libudev1, fonts-liberation, fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libudev1, libcups2, fonts-liberation, fonts-dejavu-core")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PRE_BUILD_SCRIPTS "${PROJECT_SOURCE_DIR}/cmake/StripPrograms.cmake")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")

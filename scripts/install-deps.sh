@@ -9,7 +9,7 @@ packages=(
   libudev-dev libbenchmark-dev
   umockdev libumockdev-dev
   fonts-liberation
-  xvfb xauth xdotool poppler-utils python3 python3-pandas
+  xvfb xauth xdotool poppler-utils python3 python3-pandas linux-perf
   help2man man-db groff-base dpkg-dev lintian desktop-file-utils appstream
   clang libclang-rt-14-dev
   libcups2-dev cups cups-bsd printer-driver-cups-pdf chromium

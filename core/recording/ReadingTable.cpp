@@ -25,11 +25,10 @@ ReadingTable::ReadingTable(qsizetype expectedTexts) : expectedTextCount(expected
 {
     // Room for a long run's readings and times: neither the pool nor its
     // index is moved while recording (moving a pool of a hundred thousand
-    // texts held one append up for milliseconds). The pool's room costs
-    // nothing until used; the index's is made at the first text, not while
-    // the program starts.
+    // texts held one append up for milliseconds).
     texts.reserve(size_t(expectedTextCount));
     texts.emplace_back(); // id 0: null
+    textIds.reserve(expectedTextCount);
 }
 
 quint32 ReadingTable::intern(const std::optional<QString> &text)
@@ -41,7 +40,6 @@ quint32 ReadingTable::intern(const std::optional<QString> &text)
     const auto found = textIds.constFind(cut);
     if (found != textIds.constEnd())
         return *found;
-    reserveIndex();
     const quint32 id = quint32(texts.size());
     texts.push_back(cut.text);
     textIds.insert(cut, id);
@@ -60,17 +58,9 @@ quint32 ReadingTable::addText(const QString &text)
     return quint32(id);
 }
 
-void ReadingTable::reserveIndex()
-{
-    if (textIds.capacity() < expectedTextCount)
-        textIds.reserve(expectedTextCount);
-}
-
 void ReadingTable::indexPendingTexts(size_t count)
 {
     const size_t to = std::min(pendingTo, pendingFrom + count);
-    if (pendingFrom < to)
-        reserveIndex();
     for (; pendingFrom < to; ++pendingFrom)
         textIds.emplace(TextKey<QString>{texts[pendingFrom]}, quint32(pendingFrom));
 }
@@ -145,6 +135,7 @@ void ReadingTable::clear()
     rowFlags.clear();
     texts.resize(1);
     textIds.clear();
+    textIds.reserve(expectedTextCount);
     pendingFrom = pendingTo = 1;
 }
 

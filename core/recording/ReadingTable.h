@@ -105,9 +105,6 @@ private:
     // recording that follows a load is not held up by indexing them all.
     static constexpr size_t IndexStep = 1024;
     void indexPendingTexts(size_t count);
-    // The index's room for expectedTextCount texts, made when the first text
-    // is indexed rather than when the table is built (the program's start).
-    void reserveIndex();
 
     BlockList<StoredRow> rows;
     std::vector<QString> texts; // texts[0] stands for null

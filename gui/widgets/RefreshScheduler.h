@@ -20,7 +20,7 @@ class RefreshScheduler : public QObject
 {
 public:
     static constexpr int Interval = 40;        // milliseconds between refreshes
-    static constexpr int CappedInterval = 200; // milliseconds between capped ones
+    static constexpr int CappedInterval = 240; // milliseconds between capped ones
     static constexpr int MaxLag = 250;         // milliseconds
 
     explicit RefreshScheduler(QObject *parent = nullptr);

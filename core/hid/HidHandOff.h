@@ -16,10 +16,11 @@ class HidWakeUp;
 // Hands a read thread's input reports and read errors to the GUI thread, in
 // the order they were read. The read thread never waits for the GUI thread:
 // it queues a copy and reads on. The GUI thread is woken for a batch rather
-// than for every report: at once for an error; for reports when the oldest
-// one waiting is BatchAge old, which a later report or the read thread's
-// bounded wait (dueIn) finds out; never while it is already woken. So a
-// report reaches the GUI thread at most MaxDelay after it was read.
+// than for every report, and never while it is already woken: at once for an
+// error; for reports when the next one finds the oldest waiting BatchAge old,
+// or, when none comes, MaxDelay after the oldest was read (the read thread's
+// wait is cut to dueIn()). So a report reaches the GUI thread at most
+// MaxDelay after it was read.
 class HidHandOff : public QObject
 {
     Q_OBJECT

@@ -57,7 +57,6 @@ public:
     void start();
     // GUI thread: asks the loop to end; a wait in progress ends at once.
     void requestStop();
-    bool ended() const { return finished.load(); }
 
     quint32 LastError = 0;
     quint32 BytesRead = 0;
@@ -74,7 +73,6 @@ private:
     std::vector<quint8> Report;
     const std::uint64_t Ticket;
     std::atomic<bool> terminate{false};
-    std::atomic<bool> finished{false};
     std::thread worker;
     std::mutex handleMutex;
     std::condition_variable stopped;

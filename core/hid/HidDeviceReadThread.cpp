@@ -15,10 +15,7 @@ THidDeviceReadThread::~THidDeviceReadThread()
 
 void THidDeviceReadThread::start()
 {
-    worker = std::thread([this] {
-        run();
-        finished = true;
-    });
+    worker = std::thread([this] { run(); });
 }
 
 void THidDeviceReadThread::requestStop()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QObject>
+#include <QtGlobal>
 
 #include <chrono>
 #include <cstdint>
@@ -21,10 +21,8 @@ class HidWakeUp;
 // or, when none comes, MaxDelay after the oldest was read (the read thread's
 // wait is cut to dueIn()). So a report reaches the GUI thread at most
 // MaxDelay after it was read.
-class HidHandOff : public QObject
+class HidHandOff
 {
-    Q_OBJECT
-
 public:
     using Clock = std::chrono::steady_clock;
     static constexpr std::chrono::milliseconds BatchAge{50};
@@ -44,7 +42,9 @@ public:
 
     // `deliver` runs on the GUI thread for each delivery.
     HidHandOff(HidPlatform &platform, Sink deliver);
-    ~HidHandOff() override;
+    ~HidHandOff();
+    HidHandOff(const HidHandOff &) = delete;
+    HidHandOff &operator=(const HidHandOff &) = delete;
 
     // GUI thread: a read thread starts; its deliveries carry the returned
     // ticket. Any earlier thread's deliveries are refused from now on.

@@ -1,7 +1,5 @@
 #include "gui/app/Windows.h"
 
-#include <QCoreApplication>
-
 #include "gui/about/FrmAbout.h"
 #include "gui/app/FrmTest.h"
 #include "gui/reports/FrmPrint.h"
@@ -9,6 +7,7 @@
 #include "gui/store/FrmStore.h"
 #include "gui/widgets/Commands.h"
 
+#include <QCoreApplication>
 #include <QToolButton>
 
 namespace {

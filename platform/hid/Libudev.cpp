@@ -2,13 +2,7 @@
 
 namespace {
 
-// Binds one slot; a missing export leaves it empty and clears `allFound`.
-template <typename Function> void bindSlot(ModuleHandle module, Function *&slot, const char *name, bool &allFound)
-{
-    slot = reinterpret_cast<Function *>(ModuleSymbolAll(module, name, allFound));
-}
-
-#define MX840_BIND(table, name) bindSlot(module, table.name, #name, allFound)
+#define MX840_BIND(table, name) ModuleBind(module, table.name, #name, allFound)
 
 bool bindEnumeration(ModuleHandle module, UdevEnumerationApi &api)
 {

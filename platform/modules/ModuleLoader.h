@@ -12,3 +12,10 @@ void ModuleClose(ModuleHandle &handle);
 void *ModuleSymbol(ModuleHandle handle, const char *name);
 // As ModuleSymbol, and clears `allFound` when the export is missing; never sets it.
 void *ModuleSymbolAll(ModuleHandle handle, const char *name, bool &allFound);
+
+// Binds one slot, a function pointer, to the named export; a missing export
+// leaves it empty and clears `allFound`.
+template <typename Function> void ModuleBind(ModuleHandle module, Function *&slot, const char *name, bool &allFound)
+{
+    slot = reinterpret_cast<Function *>(ModuleSymbolAll(module, name, allFound));
+}

@@ -17,28 +17,25 @@ namespace {
 // libraries of its own (encryption, Kerberos, service discovery).
 struct CupsLibrary
 {
-    decltype(&::cupsServer) server = nullptr;
-    decltype(&::ippPort) port = nullptr;
-    decltype(&::cupsEncryption) encryption = nullptr;
-    decltype(&::httpConnect2) connect = nullptr;
-    decltype(&::httpClose) close = nullptr;
-    decltype(&::cupsLastError) lastError = nullptr;
-    decltype(&::cupsLastErrorString) lastErrorString = nullptr;
-    decltype(&::cupsGetNamedDest) namedDestination = nullptr;
-    decltype(&::cupsFreeDests) freeDestinations = nullptr;
-    decltype(&::cupsGetOption) option = nullptr;
-    decltype(&::cupsAddOption) addOption = nullptr;
-    decltype(&::cupsFreeOptions) freeOptions = nullptr;
-    decltype(&::cupsPrintFile2) printFile = nullptr;
+    decltype(&::cupsServer) cupsServer = nullptr;
+    decltype(&::ippPort) ippPort = nullptr;
+    decltype(&::cupsEncryption) cupsEncryption = nullptr;
+    decltype(&::httpConnect2) httpConnect2 = nullptr;
+    decltype(&::httpClose) httpClose = nullptr;
+    decltype(&::cupsLastError) cupsLastError = nullptr;
+    decltype(&::cupsLastErrorString) cupsLastErrorString = nullptr;
+    decltype(&::cupsGetNamedDest) cupsGetNamedDest = nullptr;
+    decltype(&::cupsFreeDests) cupsFreeDests = nullptr;
+    decltype(&::cupsGetOption) cupsGetOption = nullptr;
+    decltype(&::cupsAddOption) cupsAddOption = nullptr;
+    decltype(&::cupsFreeOptions) cupsFreeOptions = nullptr;
+    decltype(&::cupsPrintFile2) cupsPrintFile2 = nullptr;
     QString loadError; // empty when every entry point was found
 
     static constexpr const char *FileName = "libcups.so.2";
 };
 
-template <typename Function> void resolve(ModuleHandle module, const char *name, Function &entry, bool &allFound)
-{
-    entry = reinterpret_cast<Function>(ModuleSymbolAll(module, name, allFound));
-}
+#define MX840_BIND(name) ModuleBind(module, cups.name, #name, all)
 
 CupsLibrary loadCups()
 {
@@ -50,24 +47,26 @@ CupsLibrary loadCups()
         return cups;
     }
     bool all = true;
-    resolve(module, "cupsServer", cups.server, all);
-    resolve(module, "ippPort", cups.port, all);
-    resolve(module, "cupsEncryption", cups.encryption, all);
-    resolve(module, "httpConnect2", cups.connect, all);
-    resolve(module, "httpClose", cups.close, all);
-    resolve(module, "cupsLastError", cups.lastError, all);
-    resolve(module, "cupsLastErrorString", cups.lastErrorString, all);
-    resolve(module, "cupsGetNamedDest", cups.namedDestination, all);
-    resolve(module, "cupsFreeDests", cups.freeDestinations, all);
-    resolve(module, "cupsGetOption", cups.option, all);
-    resolve(module, "cupsAddOption", cups.addOption, all);
-    resolve(module, "cupsFreeOptions", cups.freeOptions, all);
-    resolve(module, "cupsPrintFile2", cups.printFile, all);
+    MX840_BIND(cupsServer);
+    MX840_BIND(ippPort);
+    MX840_BIND(cupsEncryption);
+    MX840_BIND(httpConnect2);
+    MX840_BIND(httpClose);
+    MX840_BIND(cupsLastError);
+    MX840_BIND(cupsLastErrorString);
+    MX840_BIND(cupsGetNamedDest);
+    MX840_BIND(cupsFreeDests);
+    MX840_BIND(cupsGetOption);
+    MX840_BIND(cupsAddOption);
+    MX840_BIND(cupsFreeOptions);
+    MX840_BIND(cupsPrintFile2);
     if (!all)
         cups.loadError = QStringLiteral("the print system's library %1 lacks what printing needs")
                              .arg(QLatin1String(CupsLibrary::FileName));
     return cups;
 }
+
+#undef MX840_BIND
 
 // The library, or nothing with the reason.
 const CupsLibrary *cupsLibrary(QString *why)
@@ -84,7 +83,7 @@ struct DestinationFree
     void operator()(cups_dest_t *destination) const
     {
         QString ignored;
-        cupsLibrary(&ignored)->freeDestinations(1, destination); // only made when the library is there
+        cupsLibrary(&ignored)->cupsFreeDests(1, destination); // only made when the library is there
     }
 };
 using Destination = std::unique_ptr<cups_dest_t, DestinationFree>;
@@ -93,16 +92,16 @@ using Destination = std::unique_ptr<cups_dest_t, DestinationFree>;
 // reason when not.
 bool printSystemAnswers(const CupsLibrary &cups, QString *why)
 {
-    http_t *connection =
-        cups.connect(cups.server(), cups.port(), nullptr, AF_UNSPEC, cups.encryption(), 1, 5000, nullptr);
+    http_t *connection = cups.httpConnect2(cups.cupsServer(), cups.ippPort(), nullptr, AF_UNSPEC, cups.cupsEncryption(),
+                                           1, 5000, nullptr);
     if (connection) {
-        cups.close(connection);
+        cups.httpClose(connection);
         return true;
     }
     *why = QStringLiteral("the print system at %1:%2 cannot be reached (%3)")
-               .arg(QString::fromUtf8(cups.server()))
-               .arg(cups.port())
-               .arg(QString::fromUtf8(cups.lastErrorString()));
+               .arg(QString::fromUtf8(cups.cupsServer()))
+               .arg(cups.ippPort())
+               .arg(QString::fromUtf8(cups.cupsLastErrorString()));
     return false;
 }
 
@@ -114,13 +113,13 @@ Destination destinationOf(const QString &name, QString *why)
         return nullptr;
     const QByteArray utf8 = name.toUtf8();
     Destination destination(
-        cups->namedDestination(CUPS_HTTP_DEFAULT, name.isEmpty() ? nullptr : utf8.constData(), nullptr));
+        cups->cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.isEmpty() ? nullptr : utf8.constData(), nullptr));
     if (destination)
         return destination;
-    const ipp_status_t status = cups->lastError();
+    const ipp_status_t status = cups->cupsLastError();
     if (status > IPP_STATUS_OK_EVENTS_COMPLETE && status != IPP_STATUS_ERROR_NOT_FOUND)
-        *why = QString::fromUtf8(cups->lastErrorString()); // the print system refused us
-    else if (printSystemAnswers(*cups, why))               // else nothing can be found: `why` says so
+        *why = QString::fromUtf8(cups->cupsLastErrorString()); // the print system refused us
+    else if (printSystemAnswers(*cups, why))                   // else nothing can be found: `why` says so
         *why = name.isEmpty() ? QStringLiteral("there is no default printer queue")
                               : QStringLiteral("there is no printer queue \"%1\"").arg(name);
     return nullptr;
@@ -134,9 +133,11 @@ bool PrintQueue::takesJobs(const QString &name, QString *why)
     if (!destination)
         return false;
     const CupsLibrary &cups = *cupsLibrary(why);
-    const char *accepting = cups.option("printer-is-accepting-jobs", destination->num_options, destination->options);
+    const char *accepting =
+        cups.cupsGetOption("printer-is-accepting-jobs", destination->num_options, destination->options);
     if (accepting && qstrcmp(accepting, "false") == 0) {
-        const char *message = cups.option("printer-state-message", destination->num_options, destination->options);
+        const char *message =
+            cups.cupsGetOption("printer-state-message", destination->num_options, destination->options);
         *why = QStringLiteral("the queue \"%1\" is not accepting jobs%2")
                    .arg(QString::fromUtf8(destination->name),
                         message && *message ? QStringLiteral(" (%1)").arg(QString::fromUtf8(message)) : QString());
@@ -154,14 +155,14 @@ int PrintQueue::submitPdf(const QString &name, const QString &pdf, const QString
     // The pages are A4 already: no filter may fit them to another paper or
     // scale them to the printable area.
     cups_option_t *options = nullptr;
-    int count = cups.addOption("media", "iso_a4_210x297mm", 0, &options);
-    count = cups.addOption("print-scaling", "none", count, &options);
-    count = cups.addOption("fit-to-page", "false", count, &options);
-    count = cups.addOption("copies", QByteArray::number(qMax(copies, 1)).constData(), count, &options);
-    const int job = cups.printFile(CUPS_HTTP_DEFAULT, destination->name, QFile::encodeName(pdf).constData(),
-                                   title.toUtf8().constData(), count, options);
-    cups.freeOptions(count, options);
+    int count = cups.cupsAddOption("media", "iso_a4_210x297mm", 0, &options);
+    count = cups.cupsAddOption("print-scaling", "none", count, &options);
+    count = cups.cupsAddOption("fit-to-page", "false", count, &options);
+    count = cups.cupsAddOption("copies", QByteArray::number(qMax(copies, 1)).constData(), count, &options);
+    const int job = cups.cupsPrintFile2(CUPS_HTTP_DEFAULT, destination->name, QFile::encodeName(pdf).constData(),
+                                        title.toUtf8().constData(), count, options);
+    cups.cupsFreeOptions(count, options);
     if (job == 0)
-        *why = QString::fromUtf8(cups.lastErrorString());
+        *why = QString::fromUtf8(cups.cupsLastErrorString());
     return job;
 }
